@@ -1,0 +1,35 @@
+# make demo  - run horalux.exe under Wine against the simulated GPS clock
+# make test  - build everything and run all tests (native, Wine, end to end)
+
+BUILD    ?= build
+NATIVE   := $(BUILD)/native
+TSAN     := $(BUILD)/tsan
+WIN32DIR := $(BUILD)/win32
+JOBS     ?= $(shell nproc)
+
+.PHONY: all deps build test demo bench clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+build: deps
+	@cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Debug -DHORALUX_SANITIZE=address \
+	  -DHORALUX_OTHER_TREES="$(abspath $(WIN32DIR));$(abspath $(TSAN))" >/dev/null
+	@cmake --build $(NATIVE) -j $(JOBS)
+	@cmake -S . -B $(TSAN) -DCMAKE_BUILD_TYPE=Debug -DHORALUX_SANITIZE=thread >/dev/null
+	@cmake --build $(TSAN) -j $(JOBS)
+	@cmake -S . -B $(WIN32DIR) -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	  -DHORALUX_TOOLS_DIR=$(abspath $(NATIVE))/tools >/dev/null
+	@cmake --build $(WIN32DIR) -j $(JOBS)
+
+test: build
+	@cd $(NATIVE) && ctest --output-on-failure
+
+demo: build
+	@scripts/demo.sh $(abspath $(WIN32DIR)) $(abspath $(NATIVE))/tools
+
+clean:
+	rm -rf $(BUILD)

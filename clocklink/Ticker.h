@@ -1,0 +1,15 @@
+#pragma once
+#include <cstdint>
+
+// Millisecond tick counter and sleep. Deadlines in the clock protocol and the
+// worker go through this, so tests can run them on virtual time.
+class Ticker {
+public:
+    virtual ~Ticker() = default;
+    virtual uint32_t Now() = 0;              // wraps like timeGetTime
+    virtual void Sleep(uint32_t ms) = 0;
+};
+
+#ifdef _WIN32
+Ticker& SystemTicker();                      // timeGetTime and Sleep
+#endif
