@@ -20,6 +20,11 @@
 #define IDC_EXIT               57672
 #define IDC_STOP               57673
 
+// Port box list: string-table entries FIRST .. FIRST + COUNT - 1 in list
+// order ("com1" ... "edit this..."), added by the dialog at initialisation.
+#define IDS_PORT_LIST_FIRST    200
+#define IDS_PORT_LIST_COUNT    5
+
 // System menu
 #define IDS_ABOUT_ITEM         101
 #define IDM_ABOUT              0x0010

@@ -1,0 +1,105 @@
+#!/usr/bin/env python3
+"""Draws the program's three clock icons as 16-colour .ico files.
+
+    make-icons.py OUTPUT_DIR
+
+Writes horalux.ico (grey rim), not-synced.ico (red ring and bar) and
+synced.ico (green rim), each with a 32 x 32 and a 16 x 16 image. The icons
+are committed in res/; run this again after changing the drawing.
+"""
+import os
+import struct
+import sys
+
+# The standard 16-colour palette, so the icons look the same on every display.
+PALETTE = [
+    (0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0),
+    (0, 0, 128), (128, 0, 128), (0, 128, 128), (192, 192, 192),
+    (128, 128, 128), (255, 0, 0), (0, 255, 0), (255, 255, 0),
+    (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255),
+]
+BLACK, GREEN, GREY, RED, WHITE = 0, 2, 8, 9, 15
+TRANSPARENT = None
+
+# Per size: outer radius, inner radius of the rim, hand and tick geometry.
+GEOMETRY = {
+    32: dict(outer=15.9, rim=12.4, minute=9, hour=6, hand=1, tick=(9.6, 11.4), bar=1.7),
+    16: dict(outer=7.95, rim=5.7, minute=4, hour=3, hand=0, tick=None, bar=0.9),
+}
+
+
+def draw(size, rim_colour, crossed):
+    g = GEOMETRY[size]
+    half = size / 2.0
+    # Hands meet in the middle two pixels (32) or the pixel left of and above
+    # the centre (16), which keeps them one pixel wide and sharp.
+    c = size // 2 - 1
+    pixels = [[TRANSPARENT] * size for _ in range(size)]
+    for y in range(size):
+        for x in range(size):
+            dx, dy = x + 0.5 - half, y + 0.5 - half
+            d = (dx * dx + dy * dy) ** 0.5
+            if d >= g["outer"]:
+                continue
+            if d >= g["rim"]:
+                pixels[y][x] = rim_colour
+                continue
+            colour = WHITE
+            if g["tick"] and g["tick"][0] <= d <= g["tick"][1] and (abs(dx) < 1 or abs(dy) < 1):
+                colour = BLACK
+            minute_hand = c <= x <= c + g["hand"] and c - g["minute"] <= y <= c + g["hand"]
+            hour_hand = c <= y <= c + g["hand"] and c <= x <= c + g["hand"] + g["hour"]
+            if minute_hand or hour_hand:
+                colour = BLACK
+            if crossed and abs(dx - dy) / 2 ** 0.5 < g["bar"]:
+                colour = rim_colour
+            pixels[y][x] = colour
+    return pixels
+
+
+def bitmap(pixels):
+    """One icon image: BITMAPINFOHEADER, palette, 4-bit colour rows, AND mask."""
+    size = len(pixels)
+    xor_stride = (size * 4 + 31) // 32 * 4
+    and_stride = (size + 31) // 32 * 4
+    xor_rows, and_rows = [], []
+    for row in reversed(pixels):  # bottom-up
+        nibbles = [0 if p is TRANSPARENT else p for p in row]
+        packed = bytes((nibbles[i] << 4) | nibbles[i + 1] for i in range(0, size, 2))
+        xor_rows.append(packed.ljust(xor_stride, b"\0"))
+        mask = bytearray(and_stride)
+        for x, p in enumerate(row):
+            if p is TRANSPARENT:
+                mask[x // 8] |= 0x80 >> (x % 8)
+        and_rows.append(bytes(mask))
+    xor_bits, and_bits = b"".join(xor_rows), b"".join(and_rows)
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 4, 0,
+                         len(xor_bits) + len(and_bits), 0, 0, 16, 0)
+    palette = b"".join(struct.pack("BBBB", b, g, r, 0) for r, g, b in PALETTE)
+    return header + palette + xor_bits + and_bits
+
+
+def icon_file(images):
+    directory = struct.pack("<HHH", 0, 1, len(images))
+    offset = len(directory) + 16 * len(images)
+    entries, blobs = b"", b""
+    for size, blob in images:
+        entries += struct.pack("<BBBBHHII", size, size, 16, 0, 1, 4, len(blob), offset)
+        offset += len(blob)
+        blobs += blob
+    return directory + entries + blobs
+
+
+def main():
+    out = sys.argv[1] if len(sys.argv) > 1 else "."
+    os.makedirs(out, exist_ok=True)
+    for name, rim, crossed in (("horalux.ico", GREY, False),
+                               ("not-synced.ico", RED, True),
+                               ("synced.ico", GREEN, False)):
+        images = [(s, bitmap(draw(s, rim, crossed))) for s in (32, 16)]
+        with open(os.path.join(out, name), "wb") as f:
+            f.write(icon_file(images))
+
+
+if __name__ == "__main__":
+    main()
