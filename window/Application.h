@@ -1,0 +1,53 @@
+#pragma once
+#include <windows.h>
+#include <string>
+#include "window/ProfileStore.h"
+
+// The process's one application object: module facts, resources, the profile
+// store and help. Constructed in WinMain (or by a test) before any window.
+class Application {
+public:
+    explicit Application(HINSTANCE instance);
+    ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    static Application& Instance();
+
+    HINSTANCE Handle() const { return instance_; }
+    // The executable's file name without path and extension: message box
+    // caption and base of the INI and help file names.
+    const std::string& Name() const { return name_; }
+    std::string ModulePath() const;
+    std::string HelpFilePath() const;
+
+    // Empty when the string does not exist.
+    std::string LoadString(unsigned id) const;
+    // Shared icon from the resources: never destroyed by the caller.
+    HICON LoadIcon(unsigned id) const;
+
+    ProfileStore& Profile() { return profile_; }
+
+    // Runs the help viewer on HelpFilePath(); on failure shows "Failed to
+    // launch help." and returns false.
+    bool WinHelp(HWND window, unsigned command, ULONG_PTR data);
+    using HelpViewer = BOOL (WINAPI*)(HWND, LPCSTR, UINT, ULONG_PTR);
+    // Tests replace the platform's viewer; null restores it.
+    void SetHelpViewer(HelpViewer viewer);
+
+    // Nested: the arrow comes back with the last EndWaitCursor.
+    void BeginWaitCursor();
+    void EndWaitCursor();
+
+    // The program has no modeless windows to enable or disable, so this does
+    // nothing; it exists for callers written against the usual frame work.
+    void EnableModeless(bool enable);
+
+private:
+    HINSTANCE instance_;
+    std::string name_;
+    ProfileStore profile_;
+    HelpViewer helpViewer_;
+    int waitCursorDepth_ = 0;
+    HCURSOR cursorBeforeWait_ = nullptr;
+};

@@ -1,0 +1,94 @@
+#include "window/Application.h"
+#include "window/MessageBox.h"
+#include "window/ModulePath.h"
+#include <cstdlib>
+
+namespace {
+
+Application* current = nullptr;
+
+std::string ModuleFileName(HINSTANCE instance)
+{
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameA(instance, &path[0], static_cast<DWORD>(path.size()));
+        if (length == 0) return std::string();
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+} // namespace
+
+Application::Application(HINSTANCE instance)
+    : instance_(instance),
+      name_(FileTitle(ModuleFileName(instance))),
+      profile_(name_ + ".INI"),
+      helpViewer_(&::WinHelpA)
+{
+    current = this;
+}
+
+Application::~Application()
+{
+    if (current == this) current = nullptr;
+}
+
+Application& Application::Instance()
+{
+    // Everything that asks runs after WinMain built the object; a missing
+    // one is a programming error that must not limp on.
+    if (!current) std::abort();
+    return *current;
+}
+
+std::string Application::ModulePath() const
+{
+    return ModuleFileName(instance_);
+}
+
+std::string Application::HelpFilePath() const
+{
+    return ReplaceExtension(ModulePath(), ".HLP");
+}
+
+std::string Application::LoadString(unsigned id) const
+{
+    char buffer[4096];
+    const int length = ::LoadStringA(instance_, id, buffer, sizeof buffer);
+    return std::string(buffer, length > 0 ? static_cast<size_t>(length) : 0);
+}
+
+HICON Application::LoadIcon(unsigned id) const
+{
+    return ::LoadIconA(instance_, MAKEINTRESOURCEA(id));
+}
+
+bool Application::WinHelp(HWND window, unsigned command, ULONG_PTR data)
+{
+    if (helpViewer_(window, HelpFilePath().c_str(), command, data)) return true;
+    ShowMessage(window, std::string("Failed to launch help."));
+    return false;
+}
+
+void Application::SetHelpViewer(HelpViewer viewer)
+{
+    helpViewer_ = viewer ? viewer : &::WinHelpA;
+}
+
+void Application::BeginWaitCursor()
+{
+    HCURSOR previous = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    if (waitCursorDepth_++ == 0) cursorBeforeWait_ = previous;
+}
+
+void Application::EndWaitCursor()
+{
+    if (waitCursorDepth_ == 0) return;
+    if (--waitCursorDepth_ == 0) SetCursor(cursorBeforeWait_);
+}
+
+void Application::EnableModeless(bool) {}

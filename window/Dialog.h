@@ -1,0 +1,51 @@
+#pragma once
+#include "window/Window.h"
+#include <string>
+
+// A dialog from a resource template run modally by its own message loop.
+// Control notifications go first to the control's attached Window object
+// (OnReflectedMessage); only unhandled ones reach the dialog's handlers.
+class Dialog : public Window {
+public:
+    Dialog(unsigned templateId, HWND parent);
+    ~Dialog() override;
+
+    // The EndDialog code, or -1 when the template cannot be created or the
+    // loop ends on WM_QUIT (which is posted again for the outer loop).
+    virtual INT_PTR DoModal();
+    // Callable from any handler, OnInitDialog included.
+    void EndDialog(INT_PTR result);
+
+    unsigned TemplateId() const { return templateId_; }
+    HWND Parent() const { return parent_; }
+
+    void UpdateData(bool save) { DoDataExchange(save); }
+    std::string ItemText(int id) const;
+    void SetItemText(int id, const std::string& text);
+
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+protected:
+    // Default: push member values into the controls, let the system set focus.
+    virtual BOOL OnInitDialog();
+    // Default: take the control values and end with IDOK.
+    virtual void OnOK();
+    // Default: end with IDCANCEL. Escape, the close box and the system
+    // menu's Close arrive here.
+    virtual void OnCancel();
+    // True when handled; IDOK and IDCANCEL fall through to OnOK and OnCancel.
+    virtual bool OnCommand(unsigned id, unsigned code, HWND control);
+    // save: controls -> members; otherwise members -> controls.
+    virtual void DoDataExchange(bool save);
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND window, UINT msg, WPARAM wp, LPARAM lp);
+    bool RunModalLoop();
+    bool PreTranslateChain(MSG& msg);
+    bool ReflectToControl(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+
+    unsigned templateId_;
+    HWND parent_;
+    INT_PTR result_ = -1;
+    bool ended_ = false;
+};

@@ -1,0 +1,171 @@
+#include "window/Dialog.h"
+#include "window/Application.h"
+
+Dialog::Dialog(unsigned templateId, HWND parent) : templateId_(templateId), parent_(parent) {}
+
+Dialog::~Dialog()
+{
+    // Only reached with a live window if DoModal was left abnormally.
+    if (HWND window = UnsubclassWindow()) DestroyWindow(window);
+}
+
+INT_PTR CALLBACK Dialog::DialogProc(HWND window, UINT msg, WPARAM wp, LPARAM lp)
+{
+    // The dialog takes over the window procedure at WM_INITDIALOG, so every
+    // later message reaches WindowProc first and this procedure only answers
+    // the default dialog processing with "not handled".
+    if (msg == WM_INITDIALOG) {
+        Dialog* dialog = reinterpret_cast<Dialog*>(lp);
+        if (dialog && dialog->SubclassWindow(window))
+            return static_cast<INT_PTR>(dialog->WindowProc(msg, wp, lp));
+    }
+    return FALSE;
+}
+
+INT_PTR Dialog::DoModal()
+{
+    result_ = -1;
+    ended_ = false;
+    // EnableWindow answers whether the owner was disabled already.
+    const bool ownerDisabled = parent_ && !EnableWindow(parent_, FALSE);
+
+    HWND window = CreateDialogParamA(Application::Instance().Handle(), MAKEINTRESOURCEA(templateId_),
+                                     parent_, &DialogProc, reinterpret_cast<LPARAM>(this));
+    bool quit = false;
+    WPARAM quitCode = 0;
+    if (window && Handle() == window) {
+        MSG msg;
+        while (!ended_ && Handle()) {
+            const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+            if (got == 0) {
+                quit = true;
+                quitCode = msg.wParam;
+                break;
+            }
+            if (got == -1) break;
+            if (PreTranslateChain(msg)) continue;
+            if (Handle() && IsDialogMessageA(Handle(), &msg)) continue;
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+
+    // The owner is enabled before the dialog goes so that activation returns
+    // to it and not to some other application.
+    const bool wasActive = window && GetActiveWindow() == window;
+    if (ownerDisabled) EnableWindow(parent_, TRUE);
+    if (window && IsWindow(window)) {
+        SetWindowPos(window, nullptr, 0, 0, 0, 0,
+                     SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
+        if (wasActive && parent_) SetActiveWindow(parent_);
+        DestroyWindow(window);
+    }
+    UnsubclassWindow();
+
+    if (quit) {
+        // The outer loop must see the quit request too.
+        PostQuitMessage(static_cast<int>(quitCode));
+        return -1;
+    }
+    return window ? result_ : -1;
+}
+
+void Dialog::EndDialog(INT_PTR result)
+{
+    result_ = result;
+    ended_ = true;
+    // Wakes the loop should it be waiting for a message.
+    if (Handle()) PostMessageA(Handle(), WM_NULL, 0, 0);
+}
+
+bool Dialog::PreTranslateChain(MSG& msg)
+{
+    for (HWND window = msg.hwnd; window;
+         window = (GetWindowLongA(window, GWL_STYLE) & WS_CHILD) ? GetParent(window) : nullptr) {
+        Window* object = FromHandle(window);
+        if (object && object->PreTranslateMessage(msg)) return true;
+    }
+    return false;
+}
+
+bool Dialog::ReflectToControl(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
+{
+    HWND control = nullptr;
+    if (msg == WM_NOTIFY) {
+        const NMHDR* header = reinterpret_cast<const NMHDR*>(lp);
+        if (header) control = header->hwndFrom;
+    } else {
+        control = reinterpret_cast<HWND>(lp);
+    }
+    Window* object = FromHandle(control);
+    return object && object != this && object->OnReflectedMessage(msg, wp, lp, result);
+}
+
+LRESULT Dialog::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
+{
+    LRESULT result = 0;
+    switch (msg) {
+    case WM_INITDIALOG:
+        return OnInitDialog();
+    case WM_COMMAND: {
+        if (lp && ReflectToControl(msg, wp, lp, result)) return result;
+        const unsigned id = LOWORD(wp);
+        const unsigned code = HIWORD(wp);
+        if (OnCommand(id, code, reinterpret_cast<HWND>(lp))) return 0;
+        if (code == BN_CLICKED && id == IDOK) {
+            OnOK();
+            return 0;
+        }
+        if (code == BN_CLICKED && id == IDCANCEL) {
+            OnCancel();
+            return 0;
+        }
+        break;
+    }
+    case WM_NOTIFY:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSCROLLBAR:
+        if (ReflectToControl(msg, wp, lp, result)) return result;
+        break;
+    default:
+        break;
+    }
+    return DefaultProc(msg, wp, lp);
+}
+
+BOOL Dialog::OnInitDialog()
+{
+    UpdateData(false);
+    return TRUE;
+}
+
+void Dialog::OnOK()
+{
+    UpdateData(true);
+    EndDialog(IDOK);
+}
+
+void Dialog::OnCancel()
+{
+    EndDialog(IDCANCEL);
+}
+
+bool Dialog::OnCommand(unsigned, unsigned, HWND)
+{
+    return false;
+}
+
+void Dialog::DoDataExchange(bool) {}
+
+std::string Dialog::ItemText(int id) const
+{
+    return TextOf(Item(id));
+}
+
+void Dialog::SetItemText(int id, const std::string& text)
+{
+    SetDlgItemTextA(Handle(), id, text.c_str());
+}

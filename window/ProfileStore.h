@@ -1,0 +1,29 @@
+#pragma once
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// Settings in a private profile (INI) file. A bare file name without a
+// directory lands in the Windows directory.
+class ProfileStore {
+public:
+    explicit ProfileStore(std::string fileName);
+
+    const std::string& FileName() const { return fileName_; }
+
+    // The stored text (at most 4095 characters) or the default when missing.
+    std::string GetString(const std::string& section, const std::string& key,
+                          const std::string& defaultValue) const;
+    bool WriteString(const std::string& section, const std::string& key,
+                     const std::string& value);
+
+    // Byte blocks are stored as hex text (see HexBytes.h). False when the
+    // entry is missing or not valid hex; `out` is then left untouched.
+    bool GetBinary(const std::string& section, const std::string& key,
+                   std::vector<unsigned char>& out) const;
+    bool WriteBinary(const std::string& section, const std::string& key,
+                     const void* data, size_t size);
+
+private:
+    std::string fileName_;
+};

@@ -1,0 +1,54 @@
+#include "window/ProfileStore.h"
+#include "window/HexBytes.h"
+#include <windows.h>
+#include <utility>
+
+namespace {
+
+const DWORD kStringBuffer = 4096;
+// Valid hex never contains it, so it tells a missing entry from an empty one.
+const char kMissing[] = "?";
+
+std::string ReadEntry(const std::string& file, const std::string& section,
+                      const std::string& key, const char* defaultValue, DWORD bufferSize)
+{
+    std::string buffer(bufferSize, '\0');
+    const DWORD length = GetPrivateProfileStringA(section.c_str(), key.c_str(), defaultValue,
+                                                  &buffer[0], bufferSize, file.c_str());
+    buffer.resize(length);
+    return buffer;
+}
+
+} // namespace
+
+ProfileStore::ProfileStore(std::string fileName) : fileName_(std::move(fileName)) {}
+
+std::string ProfileStore::GetString(const std::string& section, const std::string& key,
+                                    const std::string& defaultValue) const
+{
+    return ReadEntry(fileName_, section, key, defaultValue.c_str(), kStringBuffer);
+}
+
+bool ProfileStore::WriteString(const std::string& section, const std::string& key,
+                               const std::string& value)
+{
+    return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(),
+                                      fileName_.c_str()) != FALSE;
+}
+
+bool ProfileStore::GetBinary(const std::string& section, const std::string& key,
+                             std::vector<unsigned char>& out) const
+{
+    // Blocks may be longer than a string value: grow until the text fits.
+    for (DWORD size = kStringBuffer;; size *= 2) {
+        const std::string text = ReadEntry(fileName_, section, key, kMissing, size);
+        if (text.size() + 1 < size) return DecodeHex(text, out);
+        if (size >= (1u << 26)) return false;
+    }
+}
+
+bool ProfileStore::WriteBinary(const std::string& section, const std::string& key,
+                               const void* data, size_t size)
+{
+    return WriteString(section, key, EncodeHex(data, size));
+}
