@@ -1,0 +1,65 @@
+#include "clocklink/GpsClock.h"
+
+namespace {
+
+const char* const MODELS[] = {"7392", "7394", "7398", "7401", "7402", "7402"};
+
+// Compared as a signed distance so a deadline beyond the 49.7-day wrap of the
+// tick counter still lies in the future.
+bool Reached(uint32_t now, uint32_t deadline)
+{
+    return static_cast<int32_t>(now - deadline) >= 0;
+}
+
+} // namespace
+
+std::string CGpsClock::TimeSetCommand(const std::tm* localTime)
+{
+    if (localTime == nullptr) return std::string();
+    char text[64];
+    const size_t length = std::strftime(text, sizeof(text), "%Y:%m:%d:%H:%MTS", localTime);
+    return std::string(text, length);
+}
+
+std::string CGpsClock::BuildCommand(int32_t commandIndex) const
+{
+    const std::string model = MODELS[modelIndex_];
+    switch (commandIndex) {
+    case CMD_XO: return "1," + model + "XO";
+    case CMD_XT: return "1," + model + "XT";
+    case CMD_XR: return "1," + model + "XR";
+    case CMD_XS: return "1," + model + "XS";
+    case CMD_XZ: return "0,0," + model + "XZ";
+    case CMD_XX: return "1," + model + "XX";
+    case CMD_V: return "v";
+    case CMD_TU: return "\r\nTU";
+    case CMD_TS: {
+        const std::time_t now = std::time(nullptr);
+        if (now == static_cast<std::time_t>(-1)) return std::string();
+        return TimeSetCommand(std::localtime(&now));
+    }
+    case CMD_B0: return "b0";
+    case CMD_0DG: return "0dg";
+    default: return std::string();
+    }
+}
+
+bool CGpsClock::SendWithEcho(CDevice& device, int32_t commandIndex)
+{
+    const std::string text = BuildCommand(commandIndex);
+    for (const char expected : text) {
+        uint32_t count = 1;
+        if (!device.Write(&expected, count)) return false;
+
+        char reply = 0;
+        const uint32_t deadline = ticker_.Now() + ECHO_WINDOW_MS;
+        for (;;) {
+            count = 1;
+            device.Read(&reply, count);
+            ticker_.Sleep(POLL_MS);
+            if (reply == expected || Reached(ticker_.Now(), deadline)) break;
+        }
+        if (reply != expected) return false;
+    }
+    return true;
+}

@@ -1,0 +1,14 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include "clocklink/SystemError.h"
+
+// Native stand-in for GetLastError and FormatMessageA: a last-error value per
+// thread and a small table of texts, ending in CR LF like the system's.
+namespace fake_system_error {
+
+void SetLastErrorCode(uint32_t code);
+void SetText(uint32_t code, const std::string& text);
+void ResetTexts();                          // back to the built-in table
+
+} // namespace fake_system_error
