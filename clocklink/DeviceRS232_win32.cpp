@@ -1,0 +1,167 @@
+#include "clocklink/DeviceRS232_win32.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const char OPEN_TEXT[] = "CDeviceRS232::Open()";
+const char FLUSH_TEXT[] = "CDeviceRS232::Flush() : FlushFileBuffers() / PurgeComm()";
+const char BREAK_TEXT[] = "CDeviceRS232::SendBreak() SetCommBreak() / ClearCommBreak()";
+const DWORD BREAK_MS = 200;
+
+} // namespace
+
+CDeviceRS232::CDeviceRS232()
+{
+    Reset();
+}
+
+CDeviceRS232::~CDeviceRS232()
+{
+    Close();
+}
+
+void CDeviceRS232::Reset()
+{
+    handle_ = INVALID_HANDLE_VALUE;
+    state_ = RS232State();
+    state_.inputQueueSize = DEFAULT_INPUT_QUEUE;
+    state_.outputQueueSize = DEFAULT_OUTPUT_QUEUE;
+}
+
+bool CDeviceRS232::Open(std::string portName)
+{
+    if (portName.size() >= sizeof(state_.portName)) {
+        // No platform call failed, so give the record a code of its own.
+        SetLastError(ERROR_INVALID_NAME);
+        RecordFailure(OPEN_TEXT);
+        return false;
+    }
+    Close();
+
+    const std::string path = "\\\\.\\" + portName;
+    handle_ = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (!IsOpen()) {
+        RecordFailure(OPEN_TEXT);
+        return false;
+    }
+    std::memcpy(state_.portName, portName.c_str(), portName.size() + 1);
+
+    DWORD mask = 0;
+    if (!GetCommTimeouts(handle_, &state_.timeouts) || !GetCommState(handle_, &state_.dcb) ||
+        !GetCommMask(handle_, &mask)) {
+        RecordFailure(OPEN_TEXT);
+        return false;
+    }
+    state_.eventMask = mask;
+    return true;
+}
+
+bool CDeviceRS232::Close()
+{
+    Flush();
+    bool closed = false;
+    if (IsOpen()) {
+        closed = CloseHandle(handle_) != FALSE;
+        if (!closed) RecordFailure("CDeviceRS232::Close()");
+    }
+    Reset();
+    return closed;
+}
+
+bool CDeviceRS232::SetState(const RS232State& state)
+{
+    state_ = state;
+    if (!IsOpen()) return true;
+    if (!SetCommState(handle_, &state_.dcb) || !SetCommTimeouts(handle_, &state_.timeouts) ||
+        !SetupComm(handle_, state_.inputQueueSize, state_.outputQueueSize) ||
+        !SetCommMask(handle_, state_.eventMask)) {
+        RecordFailure("CDeviceRS232::SetState()");
+        return false;
+    }
+    return true;
+}
+
+bool CDeviceRS232::Read(void* buffer, uint32_t& count)
+{
+    const uint32_t waiting = PeekRead();
+    if (waiting == 0) {
+        count = 0;
+        return false;
+    }
+    DWORD got = 0;
+    if (!ReadFile(handle_, buffer, std::min(count, waiting), &got, nullptr)) {
+        RecordFailure("CDeviceRS232::Read()");
+        count = 0;
+        return false;
+    }
+    count = got;
+    return true;
+}
+
+uint32_t CDeviceRS232::PeekRead()
+{
+    DWORD errors = 0;
+    COMSTAT status = {};
+    if (!ClearCommError(handle_, &errors, &status)) {
+        RecordFailure("CDeviceRS232::PeekRead(), ClearCommError");
+        return 0;
+    }
+    if (errors != 0) {
+        // Whatever did arrive is still handed out: the caller checks the
+        // reply's form. The record keeps the line-error word for diagnosis.
+        char text[96];
+        std::snprintf(text, sizeof(text),
+                      "CDeviceRS232::PeekRead(), ClearCommError returned the following comm error 0x%08lx",
+                      static_cast<unsigned long>(errors));
+        SetLastError(ERROR_IO_DEVICE);
+        RecordFailure(text);
+    }
+    return status.cbInQue;
+}
+
+bool CDeviceRS232::Write(const void* buffer, uint32_t& count)
+{
+    const uint32_t requested = count;
+    DWORD written = 0;
+    const BOOL ok = WriteFile(handle_, buffer, requested, &written, nullptr);
+    count = written;
+    if (!ok) {
+        RecordFailure("CDeviceRS232::Write(), WriteFile failed attempting to write " +
+                      std::to_string(requested));
+        return false;
+    }
+    return true;
+}
+
+uint32_t CDeviceRS232::GetCharsPerMs()
+{
+    return state_.dcb.BaudRate / 10000;
+}
+
+void CDeviceRS232::Flush()
+{
+    if (!IsOpen()) return;
+    if (!FlushFileBuffers(handle_)) {
+        RecordFailure(FLUSH_TEXT);
+        return;
+    }
+    if (!PurgeComm(handle_, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR))
+        RecordFailure(FLUSH_TEXT);
+}
+
+void CDeviceRS232::SendBreak()
+{
+    if (!IsOpen()) return;
+    // A refused break is recorded like a refused release: both leave the
+    // clock without its wake-up signal.
+    if (!SetCommBreak(handle_)) {
+        RecordFailure(BREAK_TEXT);
+        return;
+    }
+    Sleep(BREAK_MS);
+    if (!ClearCommBreak(handle_)) RecordFailure(BREAK_TEXT);
+}

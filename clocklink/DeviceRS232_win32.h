@@ -1,0 +1,38 @@
+#pragma once
+#include <windows.h>
+#include <cstdint>
+#include <string>
+#include "clocklink/Device.h"
+#include "clocklink/RS232State_win32.h"
+
+// A serial port through the Win32 communications API, held exclusively and
+// read without blocking: Read takes only what has already arrived.
+class CDeviceRS232 : public CDevice {
+public:
+    static constexpr uint32_t DEFAULT_INPUT_QUEUE = 4096;
+    static constexpr uint32_t DEFAULT_OUTPUT_QUEUE = 4096;
+
+    CDeviceRS232();
+    ~CDeviceRS232() override;
+    CDeviceRS232(const CDeviceRS232&) = delete;
+    CDeviceRS232& operator=(const CDeviceRS232&) = delete;
+
+    bool Open(std::string portName) override;
+    bool Close() override;
+    bool Read(void* buffer, uint32_t& count) override;
+    uint32_t PeekRead() override;
+    bool Write(const void* buffer, uint32_t& count) override;
+    uint32_t GetCharsPerMs() override;
+    void Flush() override;
+
+    bool SetState(const RS232State& state);
+    void SendBreak();
+    const RS232State& GetState() const { return state_; }
+
+private:
+    void Reset();
+    bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+    HANDLE handle_;
+    RS232State state_;
+};
