@@ -1,0 +1,39 @@
+#include "sync/ClockReply.h"
+
+#include <cctype>
+#include <climits>
+
+namespace {
+
+// One "%d": optional white space, optional sign, at least one digit.
+bool ReadInt(const char*& p, long long& value) {
+    while (std::isspace(static_cast<unsigned char>(*p))) ++p;
+    bool negative = false;
+    if (*p == '+' || *p == '-') negative = (*p++ == '-');
+    if (!std::isdigit(static_cast<unsigned char>(*p))) return false;
+    long long v = 0;
+    while (std::isdigit(static_cast<unsigned char>(*p))) {
+        v = v * 10 + (*p++ - '0');
+        if (v > INT_MAX) return false;
+    }
+    value = negative ? -v : v;
+    return true;
+}
+
+}  // namespace
+
+ReplyParse ParseClockReply(const char* text, ClockTimeOfDay& out) {
+    long long fields[4];
+    const char* p = text;
+    for (int i = 0; i < 4; ++i) {
+        if (i > 0 && *p++ != ':') return ReplyParse::Unparseable;
+        if (!ReadInt(p, fields[i])) return ReplyParse::Unparseable;
+    }
+    if (fields[1] < 0 || fields[1] > 23 || fields[2] < 0 || fields[2] > 59 ||
+        fields[3] < 0 || fields[3] > 59)
+        return ReplyParse::OutOfRange;
+    out.hour = static_cast<int>(fields[1]);
+    out.minute = static_cast<int>(fields[2]);
+    out.second = static_cast<int>(fields[3]);
+    return ReplyParse::Ok;
+}

@@ -1,0 +1,8 @@
+#pragma once
+#include "sync/ClockReply.h"
+#include "sync/SystemClock.h"
+
+// The clock tells only the time of day. Put it on the day before, the same
+// day or the day after the PC's UTC date, whichever lands nearest the PC's
+// clock, so that a set across midnight never moves the clock by a day.
+UtcTime PlaceTimeOfDay(const UtcTime& now, const ClockTimeOfDay& time);

@@ -1,0 +1,47 @@
+#include "sync/StatusText.h"
+
+#include <cstdio>
+#include <ctime>
+
+#include "clocklink/SystemError.h"
+#include "sync/StatusTexts.h"
+
+namespace {
+
+// The time set is shown as a time of day on the zero date of the original
+// date type, 30 December 1899, formatted with the string as a strftime pattern.
+std::string FormatTimeOfDay(const std::string& pattern, int hour, int minute, int second) {
+    std::tm tm = {};
+    tm.tm_year = -1;
+    tm.tm_mon = 11;
+    tm.tm_mday = 30;
+    tm.tm_wday = 6;
+    tm.tm_yday = 363;
+    tm.tm_hour = hour;
+    tm.tm_min = minute;
+    tm.tm_sec = second;
+    tm.tm_isdst = 0;
+    char buffer[256];
+    const size_t n = std::strftime(buffer, sizeof buffer, pattern.c_str(), &tm);
+    return std::string(buffer, n);
+}
+
+}  // namespace
+
+std::string StatusText(int statusId, uint32_t errorCode, int hour, int minute, int second,
+                       const StringLookup& lookup) {
+    std::string text;
+    if (statusId == IDS_TIME_SET) {
+        if (!lookup(IDS_TIME_SET, text)) text = TEXT_TIME_SET;
+        return FormatTimeOfDay(text, hour, minute, second);
+    }
+    if (!lookup(statusId, text)) {
+        std::string pattern;
+        if (!lookup(IDS_UNKNOWN_STATUS, pattern)) pattern = TEXT_UNKNOWN_STATUS;
+        char buffer[512];
+        std::snprintf(buffer, sizeof buffer, pattern.c_str(), statusId);
+        text = buffer;
+    }
+    if (errorCode != 0) text += " : " + GetSystemErrorText(errorCode);
+    return text;
+}

@@ -1,0 +1,80 @@
+#include "sync/SyncControl.h"
+
+#include <cstdio>
+
+#include "clocklink/Win32Error.h"
+#include "sync/Period.h"
+#include "sync/StatusTexts.h"
+
+SyncControl::SyncControl(SyncHost& host, SyncRuntime& runtime)
+    : host_(host), runtime_(runtime), state_(std::make_shared<SyncThreadState>()) {}
+
+// A worker still running when the dialog goes is asked to end; it keeps its
+// share of the record until it has.
+SyncControl::~SyncControl() {
+    if (state_->workerAlive) {
+        state_->RequestStop();
+        runtime_.SetWakeEvent();
+    }
+}
+
+void SyncControl::StartSync() {
+    const int seconds = ParsePeriodSeconds(host_.PeriodText());
+    if (seconds < 1) {
+        host_.ShowMessage(IDS_PERIOD_TOO_SMALL, "");
+        return;
+    }
+    const std::string port = host_.PortText();
+    if (port.empty()) {
+        host_.ShowMessage(IDS_NO_PORT, "");
+        return;
+    }
+
+    StopSync();
+    // The stop request cannot be undone by the old worker, so "still running"
+    // means it has not quit within the wait; it would still hold the port.
+    if (state_->IsRunning() || state_->workerAlive) {
+        host_.ShowMessage(IDS_INTERNAL_ERROR, "");
+        return;
+    }
+
+    auto state = std::make_shared<SyncThreadState>();
+    state->flags = SYNC_STOPPED;
+    state->dialogWindow = host_.DialogWindow();
+    state->portName = port;
+    state->workerAlive = true;
+    state_ = state;
+
+    CWin32Error failure;
+    failure.Clear();
+    if (!runtime_.LaunchWorker(state_, failure)) {
+        state_->workerAlive = false;
+        std::string description;
+        failure.Describe(description);
+        host_.ShowMessage(IDS_THREAD_FAILED, description);
+        return;
+    }
+
+    host_.ClearStatusLog();
+    host_.ArmPeriodTimer(PeriodMilliseconds(seconds));
+    runtime_.SetWakeEvent();
+    host_.UpdateControls();
+}
+
+void SyncControl::StopSync() {
+    host_.KillPeriodTimer();
+    state_->RequestStop();
+    runtime_.SetWakeEvent();
+
+    Ticker& clock = runtime_.Clock();
+    const uint32_t start = clock.Now();
+    while (state_->workerAlive) {
+        const uint32_t elapsed = clock.Now() - start;
+        if (elapsed >= kStopWaitMs) break;
+        char text[128];
+        std::snprintf(text, sizeof text, TEXT_WAITING_FOR_THREAD, static_cast<int>(kStopWaitMs - elapsed));
+        host_.ShowStatusBoxText(text);
+        clock.Sleep(kStopPollMs);
+    }
+    host_.UpdateControls();
+}

@@ -1,0 +1,18 @@
+#pragma once
+#include "clocklink/Ticker.h"
+#include "sync/SyncThreadState.h"
+#include "sync/SystemClock.h"
+#include "sync/WorkerSeams.h"
+
+struct SyncWorkerDeps {
+    ClockPort& port;
+    Ticker& ticker;
+    SystemClock& clock;
+    WakeEvent& event;
+    StatusSink& sink;
+};
+
+// The worker loop: one clock read and clock set per wake-up until the running
+// bit is cleared or a failure ends it. Posts one status per attempt and 167
+// when it ends.
+void RunSyncWorker(SyncThreadState& state, const SyncWorkerDeps& deps);

@@ -1,0 +1,235 @@
+#include "sync/SyncWorker.h"
+
+#include <gtest/gtest.h>
+
+#include "sync/StatusTexts.h"
+#include "tests/unit/sync/FakeClockLine.h"
+#include "tests/unit/sync/FakeWorkerSeams.h"
+
+using Ids = std::vector<int>;
+
+namespace {
+
+class SyncWorkerTest : public ::testing::Test {
+protected:
+    SyncWorkerTest()
+        : line(ticker), event(state), sink(state, [this] { return ticker.Now(); }) {
+        state.flags = SYNC_STOPPED;
+        state.portName = "com5";
+    }
+
+    void Run() { RunSyncWorker(state, SyncWorkerDeps{line, ticker, clock, event, sink}); }
+
+    VirtualTicker ticker{1000};
+    SyncThreadState state;
+    FakeClockLine line;
+    FakeSystemClock clock;
+    ScriptedWakeEvent event;
+    RecordingSink sink;
+};
+
+TEST_F(SyncWorkerTest, SuccessfulAttemptSetsTodayAtTheClocksTimeAndBroadcasts) {
+    line.reply = "123:23:59:58\r\n";
+    clock.now.hour = 23; clock.now.minute = 59; clock.now.second = 57; clock.now.milliseconds = 400;
+    event.WakeTimes(1);
+    Run();
+
+    ASSERT_EQ(clock.sets.size(), 1u);
+    const UtcTime& set = clock.sets[0];
+    EXPECT_EQ(set.year, 2026); EXPECT_EQ(set.month, 12); EXPECT_EQ(set.day, 6);
+    EXPECT_EQ(set.hour, 23); EXPECT_EQ(set.minute, 59); EXPECT_EQ(set.second, 58);
+    EXPECT_EQ(set.milliseconds, 0);
+    EXPECT_EQ(sink.Ids(), (Ids{IDS_TIME_SET, IDS_STOPPED}));
+    EXPECT_EQ(sink.posted[0].flagsWhenPosted, SYNC_RUNNING | SYNC_LAST_OK);
+    EXPECT_EQ(sink.posted[0].code, 0u);
+    EXPECT_EQ(sink.broadcasts, 1);
+    EXPECT_EQ(state.hour, 23); EXPECT_EQ(state.minute, 59); EXPECT_EQ(state.second, 58);
+    EXPECT_EQ(state.flags, SYNC_STOPPED);
+}
+
+TEST_F(SyncWorkerTest, AttemptOpensConfiguresBreaksAndSendsTheThreeCommandsInOrder) {
+    event.WakeTimes(2);
+    Run();
+    EXPECT_EQ(line.openedPorts, (std::vector<std::string>{"com5", "com5"}));
+    EXPECT_EQ(line.breaks, 2);
+    EXPECT_EQ(line.sent, "b00dg\r\nTUb00dg\r\nTU");
+    EXPECT_EQ(sink.Ids(), (Ids{IDS_TIME_SET, IDS_TIME_SET, IDS_STOPPED}));
+}
+
+TEST_F(SyncWorkerTest, DrainFlushesUntilTheClockIsQuiet) {
+    line.chatterMs = 450;
+    event.WakeTimes(1);
+    Run();
+    EXPECT_EQ(line.flushes, 10);   // five rounds of 100 ms after each command
+    EXPECT_EQ(sink.Ids(), (Ids{IDS_TIME_SET, IDS_STOPPED}));
+}
+
+// Failures that spoil one attempt: reported with 0x21, the worker waits on.
+struct AttemptFailure {
+    const char* name;
+    std::function<void(FakeClockLine&, FakeSystemClock&)> arrange;
+    int status;
+};
+
+class AttemptFailureTest : public SyncWorkerTest, public ::testing::WithParamInterface<AttemptFailure> {};
+
+TEST_P(AttemptFailureTest, IsReportedAtEveryTickAndTheWorkerStays) {
+    GetParam().arrange(line, clock);
+    event.WakeTimes(2);
+    Run();
+    const int s = GetParam().status;
+    EXPECT_EQ(sink.Ids(), (Ids{s, s, IDS_STOPPED}));
+    EXPECT_EQ(sink.posted[0].flagsWhenPosted, SYNC_RUNNING | SYNC_LAST_FAILED);
+    EXPECT_EQ(sink.posted[1].flagsWhenPosted, SYNC_RUNNING | SYNC_LAST_FAILED);
+    EXPECT_TRUE(clock.sets.empty());
+    EXPECT_EQ(state.flags, SYNC_STOPPED);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Worker, AttemptFailureTest,
+    ::testing::Values(
+        AttemptFailure{"PortMissing", [](FakeClockLine& l, FakeSystemClock&) { l.openSucceeds = false; }, IDS_OPEN_PORT_FAILED},
+        AttemptFailure{"NoEchoOfTimeCommand", [](FakeClockLine& l, FakeSystemClock&) { l.echoTimeCommand = false; }, IDS_NO_ECHO},
+        AttemptFailure{"ThirteenByteReply", [](FakeClockLine& l, FakeSystemClock&) { l.reply = "12:12:34:56\r\n"; }, IDS_READ_FAILED},
+        AttemptFailure{"ReplyTooLate", [](FakeClockLine& l, FakeSystemClock&) { l.replyDelayMs = 1200; }, IDS_READ_FAILED},
+        AttemptFailure{"UnparseableReply", [](FakeClockLine& l, FakeSystemClock&) { l.reply = "123-12-34-56\r\n"; }, IDS_PARSE_FAILED},
+        AttemptFailure{"HourAbove23", [](FakeClockLine& l, FakeSystemClock&) { l.reply = "123:24:00:00\r\n"; }, IDS_PARSE_FAILED},
+        AttemptFailure{"MinuteAbove59", [](FakeClockLine& l, FakeSystemClock&) { l.reply = "123:10:60:00\r\n"; }, IDS_PARSE_FAILED},
+        AttemptFailure{"SecondAbove59", [](FakeClockLine& l, FakeSystemClock&) { l.reply = "123:10:00:60\r\n"; }, IDS_PARSE_FAILED},
+        AttemptFailure{"NegativeField", [](FakeClockLine& l, FakeSystemClock&) { l.reply = "123:-1:00:00\r\n"; }, IDS_PARSE_FAILED},
+        AttemptFailure{"HugeField", [](FakeClockLine& l, FakeSystemClock&) { l.reply = "1:99999999999\r\n"; }, IDS_PARSE_FAILED}),
+    [](const ::testing::TestParamInfo<AttemptFailure>& info) { return info.param.name; });
+
+TEST_F(SyncWorkerTest, ReplyOfFourteenBytesArrivingInPiecesIsCollected) {
+    line.reply = "123:01:02:03\r\n";
+    line.replyDelayMs = 900;   // still inside the 1000 ms window
+    event.WakeTimes(1);
+    Run();
+    ASSERT_EQ(clock.sets.size(), 1u);
+    EXPECT_EQ(clock.sets[0].hour, 1);
+    EXPECT_EQ(clock.sets[0].second, 3);
+}
+
+// Failures that end the worker carry the Win32 code for the log line.
+TEST_F(SyncWorkerTest, RefusedSetSystemTimeEndsTheWorkerWithTheSystemCode) {
+    clock.setSucceeds = false;
+    clock.setError = 1314;
+    event.WakeTimes(3);
+    Run();
+    EXPECT_EQ(sink.Ids(), (Ids{IDS_SET_TIME_FAILED, IDS_STOPPED}));
+    EXPECT_EQ(sink.posted[0].code, 1314u);
+    EXPECT_EQ(state.lastError, 1314u);
+    EXPECT_EQ(state.flags, SYNC_STOPPED);
+    EXPECT_EQ(event.waits, 1);
+}
+
+TEST_F(SyncWorkerTest, PortThatCannotBeConfiguredEndsTheWorker) {
+    line.settingsSucceed = false;
+    line.settingsError = 31;
+    event.WakeTimes(3);
+    Run();
+    EXPECT_EQ(sink.Ids(), (Ids{IDS_INIT_PORT_FAILED, IDS_STOPPED}));
+    EXPECT_EQ(sink.posted[0].code, 31u);
+    EXPECT_EQ(state.flags, SYNC_STOPPED);
+    EXPECT_EQ(line.breaks, 0);
+}
+
+TEST_F(SyncWorkerTest, EventThatCannotBeOpenedEndsTheWorkerBeforeAnyAttempt) {
+    event.openSucceeds = false;
+    event.error = 2;
+    Run();
+    EXPECT_EQ(sink.Ids(), (Ids{IDS_OPEN_EVENT_FAILED, IDS_STOPPED}));
+    EXPECT_EQ(sink.posted[0].code, 2u);
+    EXPECT_TRUE(line.openedPorts.empty());
+    EXPECT_EQ(state.flags, SYNC_STOPPED);
+}
+
+TEST_F(SyncWorkerTest, FailedWaitEndsTheWorkerWithTheSameStatus) {
+    event.failingWait = 2;
+    event.error = 6;
+    event.WakeTimes(5);
+    Run();
+    EXPECT_EQ(sink.Ids(), (Ids{IDS_TIME_SET, IDS_OPEN_EVENT_FAILED, IDS_STOPPED}));
+    EXPECT_EQ(sink.posted[1].code, 6u);
+}
+
+TEST_F(SyncWorkerTest, UnexpectedFailureIsTrappedAndEndsTheWorker) {
+    line.throwOnBreak = true;
+    event.WakeTimes(2);
+    Run();
+    EXPECT_EQ(sink.Ids(), (Ids{IDS_UNEXPECTED_ERROR, IDS_STOPPED}));
+    EXPECT_EQ(state.flags, SYNC_STOPPED);
+}
+
+// Stop requests.
+TEST_F(SyncWorkerTest, StopWhileWaitingForATickEndsWithoutAnAttempt) {
+    event.steps = {[this] { state.RequestStop(); }};
+    Run();
+    EXPECT_EQ(sink.Ids(), (Ids{IDS_STOPPED}));
+    EXPECT_TRUE(line.openedPorts.empty());
+    EXPECT_EQ(state.flags, SYNC_STOPPED);
+}
+
+TEST_F(SyncWorkerTest, StopDuringTheDrainIsNoticedWithinAPoll) {
+    line.chatterMs = 2000;
+    uint32_t stopAt = 0;
+    ticker.onAdvance = [&](uint32_t now) {
+        if (stopAt == 0 && line.flushes == 2) {
+            stopAt = now;
+            state.RequestStop();
+        }
+    };
+    event.WakeTimes(1);
+    Run();
+    ASSERT_NE(stopAt, 0u);
+    EXPECT_EQ(sink.Ids(), (Ids{IDS_STOPPED}));
+    EXPECT_LE(sink.posted[0].virtualTime - stopAt, 100u);
+    EXPECT_EQ(line.sent.find("\r\nTU"), std::string::npos);
+}
+
+TEST_F(SyncWorkerTest, StopDuringTheReplyReadReportsShortReplyButKeepsTheStop) {
+    line.replyDelayMs = 2000;
+    bool stopped = false;
+    ticker.onAdvance = [&](uint32_t) {
+        if (!stopped && line.sent.size() == 9) {   // "\r\nTU" sent and echoed
+            stopped = true;
+            state.RequestStop();
+        }
+    };
+    event.WakeTimes(3);
+    Run();
+    EXPECT_EQ(sink.Ids(), (Ids{IDS_READ_FAILED, IDS_STOPPED}));
+    EXPECT_EQ(sink.posted[0].flagsWhenPosted, SYNC_STOP_REQUESTED);
+    EXPECT_EQ(state.flags, SYNC_STOPPED);
+}
+
+TEST_F(SyncWorkerTest, SuccessAfterAStopDoesNotRestartTheRunningBit) {
+    bool stopped = false;
+    ticker.onAdvance = [&](uint32_t) {
+        if (!stopped && line.sent.size() == 9) {
+            stopped = true;
+            state.RequestStop();
+        }
+    };
+    line.replyDelayMs = 0;
+    event.WakeTimes(1);
+    Run();
+    // Whatever the attempt's outcome, the stop request stays in force.
+    for (const auto& p : sink.posted) {
+        if (p.id != IDS_STOPPED) {
+            EXPECT_EQ(p.flagsWhenPosted & SYNC_RUNNING, 0u);
+        }
+    }
+    EXPECT_EQ(event.waits, 1);
+}
+
+TEST_F(SyncWorkerTest, StopBeforeTheWorkerStartsIsNotUndone) {
+    state.RequestStop();
+    event.WakeTimes(5);
+    Run();
+    EXPECT_EQ(sink.Ids(), (Ids{IDS_STOPPED}));
+    EXPECT_EQ(event.waits, 0);
+    EXPECT_TRUE(line.openedPorts.empty());
+}
+
+}  // namespace
