@@ -39,12 +39,52 @@ stop_display() {
   fi
 }
 
-# start_simulator PORT [simulator switches]: links the simulator's terminal as
-# PORT (com5, ...) in the prefix.
+# start_simulator PORT [simulator switches]
+#   Starts $HORALUX_TOOLS_DIR/gpsclock-sim with its terminal linked as PORT
+#   (com5, ...) in the prefix, waits until the link is there and exports for
+#   the test programs:
+#     HORALUX_SIM_LOG      Unix path of the simulator's byte log
+#     HORALUX_SIM_CONTROL  Unix path of its control file: write switches there
+#                          to change its behaviour while it runs
+#   A Windows program reaches /x/y as Z:\x\y. The switches are listed at the
+#   top of tools/gpsclock-sim.cpp. One simulator at a time; it also ends when
+#   the shell that started it ends.
+# stop_simulator
+#   Stops it, removes the link and its temporary folder.
 start_simulator() {
-  :
+  local port=${1:?start_simulator needs a port such as com5}
+  shift
+  local sim="${HORALUX_TOOLS_DIR:-}/gpsclock-sim"
+  if [ ! -x "$sim" ]; then
+    echo "start_simulator: no simulator at '$sim' (set HORALUX_TOOLS_DIR)" >&2
+    return 1
+  fi
+  stop_simulator
+  sim_dir=$(mktemp -d "${TMPDIR:-/tmp}/horalux-sim.XXXXXX")
+  sim_link="$WINEPREFIX/dosdevices/${port,,}"
+  export HORALUX_SIM_LOG="$sim_dir/bytes.log" HORALUX_SIM_CONTROL="$sim_dir/control"
+  : >"$HORALUX_SIM_LOG"
+  : >"$HORALUX_SIM_CONTROL"
+  "$sim" --link "$sim_link" --log "$HORALUX_SIM_LOG" --control "$HORALUX_SIM_CONTROL" \
+    --exit-with-parent "$@" >"$sim_dir/output" 2>&1 &
+  sim_pid=$!
+  for _ in $(seq 100); do
+    [ -L "$sim_link" ] && return 0
+    kill -0 "$sim_pid" 2>/dev/null || break
+    sleep 0.05
+  done
+  echo "start_simulator: the simulator did not come up:" >&2
+  cat "$sim_dir/output" >&2
+  stop_simulator
+  return 1
 }
 
 stop_simulator() {
-  :
+  if [ -n "${sim_pid:-}" ]; then
+    kill "$sim_pid" 2>/dev/null
+    wait "$sim_pid" 2>/dev/null
+  fi
+  [ -n "${sim_dir:-}" ] && rm -rf "$sim_dir"
+  unset sim_pid sim_dir sim_link HORALUX_SIM_LOG HORALUX_SIM_CONTROL
+  return 0
 }
