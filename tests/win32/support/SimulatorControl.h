@@ -1,0 +1,72 @@
+#pragma once
+// Reaching the GPS clock simulator (tests/win32/wine-env.sh) from a Windows
+// test program: its log and control file live on the Unix side and appear
+// under Wine's Z: drive.
+#include <windows.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+inline std::string WindowsPathOf(const std::string& unixPath)
+{
+    std::string path = "Z:" + unixPath;
+    for (char& c : path) {
+        if (c == '/') c = '\\';
+    }
+    return path;
+}
+
+// The Windows path of a file the runner exported, empty without a simulator.
+inline std::string SimulatorFile(const char* variable)
+{
+    const char* value = std::getenv(variable);
+    return value != nullptr && *value != '\0' ? WindowsPathOf(value) : std::string();
+}
+
+inline std::string ReadWholeFile(const std::string& path)
+{
+    std::ifstream file(path.c_str(), std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// Bytes the simulator received ("rx") or sent ("tx") since its last change
+// of switches.
+inline std::string SimulatorBytes(const char* direction)
+{
+    std::istringstream log(ReadWholeFile(SimulatorFile("HORALUX_SIM_LOG")));
+    std::string bytes;
+    std::string line;
+    while (std::getline(log, line)) {
+        if (line.compare(0, 17, "# control applied") == 0) bytes.clear();
+        if (line.size() == 5 && line.compare(0, 2, direction) == 0)
+            bytes += static_cast<char>(std::strtoul(line.c_str() + 3, nullptr, 16));
+    }
+    return bytes;
+}
+
+inline std::string SimulatorReceived() { return SimulatorBytes("rx"); }
+inline std::string SimulatorSent() { return SimulatorBytes("tx"); }
+
+// Gives the running simulator new switches (see tools/gpsclock-sim.cpp; ""
+// restores its start-up ones) and waits until it has taken them.
+inline bool SetSimulatorSwitches(const std::string& switches)
+{
+    static unsigned generation = 0;
+    std::ostringstream tag;
+    tag << "#" << GetCurrentProcessId() << "-" << ++generation;
+    {
+        std::ofstream control(SimulatorFile("HORALUX_SIM_CONTROL").c_str(), std::ios::binary | std::ios::trunc);
+        control << tag.str() << "\n" << switches << "\n";
+        if (!control) return false;
+    }
+    const std::string applied = "# control applied: " + tag.str() + " ";
+    for (int i = 0; i < 500; ++i) {   // hang guard only: it looks ten times a second
+        if (ReadWholeFile(SimulatorFile("HORALUX_SIM_LOG")).find(applied) != std::string::npos) return true;
+        Sleep(10);
+    }
+    return false;
+}
