@@ -122,6 +122,12 @@ void __cdecl SyncThreadProc(void* arg) {
     state->workerAlive = false;
 }
 
+WakeEventHandle::WakeEventHandle() : handle_(CreateEventA(nullptr, FALSE, FALSE, WAKE_EVENT_NAME)) {}
+
+WakeEventHandle::~WakeEventHandle() {
+    if (handle_) CloseHandle(handle_);
+}
+
 bool Win32SyncRuntime::LaunchWorker(const std::shared_ptr<SyncThreadState>& state, CWin32Error& failure) {
     auto handover = std::make_unique<std::shared_ptr<SyncThreadState>>(state);
     if (_beginthread(SyncThreadProc, 0, handover.get()) == static_cast<uintptr_t>(-1L)) {
