@@ -1,0 +1,121 @@
+#include "BoxWatcher.h"
+#include "TestResources.h"
+#include "window/Application.h"
+#include "window/MessageBox.h"
+#include <gtest/gtest.h>
+
+namespace {
+
+const char kProgram[] = "window_win32_tests";
+
+class ApplicationTest : public ::testing::Test {
+protected:
+    Application app{GetModuleHandleA(nullptr)};
+};
+
+struct HelpCall {
+    int calls = 0;
+    HWND window = nullptr;
+    std::string file;
+    UINT command = 0;
+    ULONG_PTR data = 0;
+    BOOL answer = TRUE;
+};
+HelpCall help;
+
+BOOL WINAPI FakeHelp(HWND window, LPCSTR file, UINT command, ULONG_PTR data)
+{
+    ++help.calls;
+    help.window = window;
+    help.file = file;
+    help.command = command;
+    help.data = data;
+    return help.answer;
+}
+
+bool EndsWith(const std::string& text, const std::string& tail)
+{
+    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+} // namespace
+
+TEST_F(ApplicationTest, NameIsTheExecutableWithoutPathAndExtension)
+{
+    EXPECT_EQ(kProgram, app.Name());
+    EXPECT_TRUE(EndsWith(app.ModulePath(), std::string("\\") + kProgram + ".exe")) << app.ModulePath();
+    EXPECT_EQ(app.ModulePath().substr(0, app.ModulePath().size() - 4) + ".HLP", app.HelpFilePath());
+    EXPECT_EQ(std::string(kProgram) + ".INI", app.Profile().FileName());
+}
+
+TEST_F(ApplicationTest, InstanceIsTheLatestApplication)
+{
+    EXPECT_EQ(&app, &Application::Instance());
+    EXPECT_EQ(GetModuleHandleA(nullptr), Application::Instance().Handle());
+}
+
+TEST_F(ApplicationTest, ResourcesLoadOrComeBackEmpty)
+{
+    EXPECT_EQ("Hello from the string table", app.LoadString(IDS_GREETING));
+    EXPECT_EQ("", app.LoadString(4711));
+    EXPECT_NE(nullptr, app.LoadIcon(IDI_TEST));
+    EXPECT_EQ(nullptr, app.LoadIcon(4711));
+}
+
+TEST_F(ApplicationTest, MessageBoxIsCaptionedWithTheApplicationName)
+{
+    BoxWatcher watcher;
+    EXPECT_EQ(IDOK, ShowMessage(nullptr, std::string("Something to say")));
+    EXPECT_EQ(1, watcher.boxesSeen);
+    EXPECT_EQ(kProgram, watcher.caption);
+    EXPECT_EQ("Something to say", watcher.text);
+}
+
+TEST_F(ApplicationTest, MessageBoxByStringNumberShowsTheTableText)
+{
+    BoxWatcher watcher;
+    EXPECT_EQ(IDOK, ShowMessage(nullptr, static_cast<unsigned>(IDS_GREETING)));
+    EXPECT_EQ(kProgram, watcher.caption);
+    EXPECT_EQ("Hello from the string table", watcher.text);
+}
+
+TEST_F(ApplicationTest, HelpOpensTheHelpFileBesideTheProgram)
+{
+    help = HelpCall();
+    app.SetHelpViewer(&FakeHelp);
+    BoxWatcher watcher;
+    EXPECT_TRUE(app.WinHelp(nullptr, HELP_CONTEXT, 0x20066));
+    EXPECT_EQ(1, help.calls);
+    EXPECT_EQ(app.HelpFilePath(), help.file);
+    EXPECT_EQ(static_cast<UINT>(HELP_CONTEXT), help.command);
+    EXPECT_EQ(0x20066u, help.data);
+    EXPECT_EQ(0, watcher.boxesSeen);
+}
+
+TEST_F(ApplicationTest, FailedHelpIsReported)
+{
+    help = HelpCall();
+    help.answer = FALSE;
+    app.SetHelpViewer(&FakeHelp);
+    BoxWatcher watcher;
+    EXPECT_FALSE(app.WinHelp(nullptr, HELP_QUIT, 0));
+    EXPECT_EQ(1, watcher.boxesSeen);
+    EXPECT_EQ("Failed to launch help.", watcher.text);
+    EXPECT_EQ(kProgram, watcher.caption);
+}
+
+TEST_F(ApplicationTest, WaitCursorNestsAndRestores)
+{
+    HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
+    HCURSOR wait = LoadCursorA(nullptr, IDC_WAIT);
+    SetCursor(arrow);
+    app.BeginWaitCursor();
+    EXPECT_EQ(wait, GetCursor());
+    app.BeginWaitCursor();
+    app.EndWaitCursor();
+    EXPECT_EQ(wait, GetCursor());
+    app.EndWaitCursor();
+    EXPECT_EQ(arrow, GetCursor());
+    app.EndWaitCursor(); // unbalanced: ignored
+    EXPECT_EQ(arrow, GetCursor());
+}

@@ -1,0 +1,240 @@
+#include "ScriptedDialog.h"
+#include "window/Application.h"
+#include <gtest/gtest.h>
+
+namespace {
+
+class DialogTest : public ::testing::Test {
+protected:
+    Application app{GetModuleHandleA(nullptr)};
+};
+
+// A plain top-level window to own the dialogs under test.
+class OwnerWindow {
+public:
+    OwnerWindow()
+    {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "HoraluxTestOwner";
+        RegisterClassA(&wc);
+        handle = CreateWindowExA(0, wc.lpszClassName, "Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                 10, 10, 300, 200, nullptr, nullptr, wc.hInstance, nullptr);
+        SetForegroundWindow(handle);
+        SetActiveWindow(handle);
+    }
+    ~OwnerWindow() { DestroyWindow(handle); }
+    HWND handle;
+};
+
+} // namespace
+
+TEST_F(DialogTest, EndDialogFromInitialisationReturnsItsCode)
+{
+    ScriptedDialog dialog;
+    dialog.onInit = [](ScriptedDialog& d) { d.EndDialog(42); };
+    EXPECT_EQ(42, dialog.DoModal());
+    EXPECT_EQ(1, dialog.initCalls);
+    // The default initialisation pushes the members into the controls.
+    ASSERT_FALSE(dialog.exchanges.empty());
+    EXPECT_FALSE(dialog.exchanges.front());
+}
+
+TEST_F(DialogTest, OkTakesTheControlValuesAndEndsWithIdok)
+{
+    ScriptedDialog dialog;
+    dialog.onStep = [](ScriptedDialog& d) {
+        PostMessageA(d.Handle(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)d.Item(IDOK));
+    };
+    EXPECT_EQ(IDOK, dialog.DoModal());
+    EXPECT_EQ(1, dialog.okCalls);
+    EXPECT_EQ(0, dialog.cancelCalls);
+    ASSERT_EQ(2u, dialog.exchanges.size());
+    EXPECT_TRUE(dialog.exchanges.back());
+}
+
+TEST_F(DialogTest, EscapeCloseBoxAndSystemMenuCloseReachOnCancel)
+{
+    const std::function<void(ScriptedDialog&)> ways[] = {
+        [](ScriptedDialog& d) { PostMessageA(d.Item(IDC_EDIT), WM_KEYDOWN, VK_ESCAPE, 0); },
+        [](ScriptedDialog& d) { PostMessageA(d.Handle(), WM_CLOSE, 0, 0); },
+        [](ScriptedDialog& d) { PostMessageA(d.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0); },
+    };
+    for (size_t i = 0; i < 3; ++i) {
+        ScriptedDialog dialog;
+        dialog.onStep = ways[i];
+        EXPECT_EQ(IDCANCEL, dialog.DoModal()) << "way " << i;
+        EXPECT_EQ(1, dialog.cancelCalls) << "way " << i;
+        // Cancel takes no control values.
+        EXPECT_EQ(1u, dialog.exchanges.size()) << "way " << i;
+    }
+}
+
+TEST_F(DialogTest, CancelHandlerThatDoesNotEndKeepsTheDialogRunning)
+{
+    ScriptedDialog dialog;
+    dialog.cancelEnds = false;
+    dialog.onStep = [](ScriptedDialog& d) { PostMessageA(d.Handle(), WM_CLOSE, 0, 0); };
+    // Once the cancel went by, a later command ends the run.
+    dialog.onCommand = [&](unsigned id, unsigned, HWND) {
+        if (id == IDCANCEL)
+            PostMessageA(dialog.Handle(), WM_COMMAND, MAKEWPARAM(IDC_DO, BN_CLICKED), 0);
+        if (id != IDC_DO) return false;
+        dialog.EndDialog(7);
+        return true;
+    };
+    EXPECT_EQ(7, dialog.DoModal());
+    EXPECT_EQ(1, dialog.cancelCalls);
+}
+
+TEST_F(DialogTest, CommandsReachOnCommandWithIdCodeAndControl)
+{
+    ScriptedDialog dialog;
+    HWND button = nullptr;
+    dialog.onStep = [&](ScriptedDialog& d) {
+        button = d.Item(IDC_DO);
+        SendMessageA(button, BM_CLICK, 0, 0);
+    };
+    dialog.onCommand = [&](unsigned id, unsigned code, HWND) {
+        if (id == IDC_DO && code == BN_CLICKED) dialog.EndDialog(77);
+        return id == IDC_DO;
+    };
+    EXPECT_EQ(77, dialog.DoModal());
+    bool seen = false;
+    for (const auto& c : dialog.commands)
+        if (c.id == IDC_DO) {
+            seen = true;
+            EXPECT_EQ(static_cast<unsigned>(BN_CLICKED), c.code);
+            EXPECT_EQ(button, c.control);
+        }
+    EXPECT_TRUE(seen);
+}
+
+TEST_F(DialogTest, HandledIdokDoesNotReachOnOk)
+{
+    ScriptedDialog dialog;
+    dialog.onStep = [](ScriptedDialog& d) {
+        PostMessageA(d.Handle(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    };
+    dialog.onCommand = [&](unsigned id, unsigned, HWND) {
+        if (id == IDOK) dialog.EndDialog(5);
+        return id == IDOK;
+    };
+    EXPECT_EQ(5, dialog.DoModal());
+    EXPECT_EQ(0, dialog.okCalls);
+}
+
+TEST_F(DialogTest, MissingTemplateReturnsMinusOneAndLeavesOwnerEnabled)
+{
+    OwnerWindow owner;
+    ScriptedDialog dialog(owner.handle, IDD_MISSING);
+    EXPECT_EQ(-1, dialog.DoModal());
+    EXPECT_EQ(0, dialog.initCalls);
+    EXPECT_TRUE(IsWindowEnabled(owner.handle));
+}
+
+TEST_F(DialogTest, OwnerIsDisabledDuringTheRunAndEnabledAndActiveAfterwards)
+{
+    OwnerWindow owner;
+    ASSERT_EQ(owner.handle, GetActiveWindow());
+    ScriptedDialog dialog(owner.handle);
+    bool enabledDuringRun = true;
+    HWND activeDuringRun = nullptr;
+    HWND dialogWindow = nullptr;
+    dialog.onStep = [&](ScriptedDialog& d) {
+        dialogWindow = d.Handle();
+        enabledDuringRun = IsWindowEnabled(owner.handle) != FALSE;
+        activeDuringRun = GetActiveWindow();
+        d.EndDialog(IDOK);
+    };
+    EXPECT_EQ(IDOK, dialog.DoModal());
+    EXPECT_FALSE(enabledDuringRun);
+    EXPECT_EQ(dialogWindow, activeDuringRun);
+    EXPECT_TRUE(IsWindowEnabled(owner.handle));
+    EXPECT_EQ(owner.handle, GetActiveWindow());
+}
+
+TEST_F(DialogTest, OwnerDisabledBeforeTheRunStaysDisabled)
+{
+    OwnerWindow owner;
+    EnableWindow(owner.handle, FALSE);
+    ScriptedDialog dialog(owner.handle);
+    dialog.onInit = [](ScriptedDialog& d) { d.EndDialog(IDOK); };
+    EXPECT_EQ(IDOK, dialog.DoModal());
+    EXPECT_FALSE(IsWindowEnabled(owner.handle));
+}
+
+TEST_F(DialogTest, QuitDuringTheLoopEndsItAndIsPostedAgain)
+{
+    ScriptedDialog dialog;
+    dialog.onStep = [](ScriptedDialog&) { PostQuitMessage(5); };
+    EXPECT_EQ(-1, dialog.DoModal());
+    MSG msg;
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(5u, msg.wParam);
+}
+
+TEST_F(DialogTest, ObjectIsFoundDuringTheRunAndForgottenAfterIt)
+{
+    ScriptedDialog dialog;
+    HWND window = nullptr;
+    Window* found = nullptr;
+    dialog.onInit = [&](ScriptedDialog& d) {
+        window = d.Handle();
+        found = Window::FromHandle(window);
+        d.EndDialog(IDOK);
+    };
+    dialog.DoModal();
+    EXPECT_EQ(&dialog, found);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(nullptr, dialog.Handle());
+    EXPECT_EQ(nullptr, Window::FromHandle(window));
+}
+
+TEST_F(DialogTest, RunsAgainAfterEnding)
+{
+    ScriptedDialog dialog;
+    dialog.onInit = [](ScriptedDialog& d) { d.EndDialog(d.initCalls); };
+    EXPECT_EQ(1, dialog.DoModal());
+    EXPECT_EQ(2, dialog.DoModal());
+}
+
+TEST_F(DialogTest, ItemTextExchangesControlText)
+{
+    ScriptedDialog dialog;
+    std::string read;
+    dialog.onInit = [&](ScriptedDialog& d) {
+        d.SetItemText(IDC_EDIT, "com7");
+        read = d.ItemText(IDC_EDIT);
+        d.EndDialog(IDOK);
+    };
+    dialog.DoModal();
+    EXPECT_EQ("com7", read);
+}
+
+TEST_F(DialogTest, PreTranslateSeesChildMessagesAndCanSwallowThem)
+{
+    const UINT finish = ScriptedDialog::kStep + 1;
+    ScriptedDialog dialog;
+    int charsSeen = 0;
+    std::string text;
+    dialog.onStep = [&](ScriptedDialog& d) {
+        HWND edit = d.Item(IDC_EDIT);
+        PostMessageA(edit, WM_CHAR, 'x', 0);
+        PostMessageA(edit, WM_CHAR, 'y', 0);
+        PostMessageA(edit, finish, 0, 0);
+    };
+    dialog.onPreTranslate = [&](MSG& msg) {
+        if (msg.message == WM_CHAR) ++charsSeen;
+        if (msg.message == finish) {
+            text = dialog.ItemText(IDC_EDIT);
+            dialog.EndDialog(IDOK);
+            return true;
+        }
+        return msg.message == WM_CHAR && msg.wParam == 'x';
+    };
+    EXPECT_EQ(IDOK, dialog.DoModal());
+    EXPECT_EQ(2, charsSeen);
+    EXPECT_EQ("y", text);
+}
