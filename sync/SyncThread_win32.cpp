@@ -2,111 +2,11 @@
 
 #include <process.h>
 
-#include "clocklink/DeviceRS232_win32.h"
 #include "clocklink/Win32Error.h"
 #include "sync/SyncMessages.h"
+#include "sync/SyncPlatform_win32.h"
 #include "sync/SyncWorker.h"
 
-namespace {
-
-class RS232ClockPort : public ClockPort {
-public:
-    CDevice& Device() override { return device_; }
-    bool Open(const std::string& portName) override { return device_.Open(portName); }
-    bool ApplyClockLineSettings(uint32_t& error) override {
-        RS232State state = device_.GetState();
-        state.dcb.BaudRate = 9600;
-        state.dcb.ByteSize = 8;
-        state.dcb.Parity = NOPARITY;
-        state.dcb.StopBits = ONESTOPBIT;
-        state.timeouts.ReadIntervalTimeout = 250;
-        state.timeouts.ReadTotalTimeoutMultiplier = 0;
-        state.timeouts.ReadTotalTimeoutConstant = 0;
-        state.timeouts.WriteTotalTimeoutMultiplier = 0;
-        state.timeouts.WriteTotalTimeoutConstant = 0;
-        if (device_.SetState(state)) return true;
-        error = GetLastError();
-        return false;
-    }
-    void SendBreak() override { device_.SendBreak(); }
-
-private:
-    CDeviceRS232 device_;
-};
-
-class Win32SystemClock : public SystemClock {
-public:
-    UtcTime Now() override {
-        SYSTEMTIME st;
-        GetSystemTime(&st);
-        UtcTime t;
-        t.year = st.wYear;
-        t.month = st.wMonth;
-        t.dayOfWeek = st.wDayOfWeek;
-        t.day = st.wDay;
-        t.hour = st.wHour;
-        t.minute = st.wMinute;
-        t.second = st.wSecond;
-        t.milliseconds = st.wMilliseconds;
-        return t;
-    }
-    bool Set(const UtcTime& t, uint32_t& error) override {
-        SYSTEMTIME st;
-        st.wYear = static_cast<WORD>(t.year);
-        st.wMonth = static_cast<WORD>(t.month);
-        st.wDayOfWeek = static_cast<WORD>(t.dayOfWeek);
-        st.wDay = static_cast<WORD>(t.day);
-        st.wHour = static_cast<WORD>(t.hour);
-        st.wMinute = static_cast<WORD>(t.minute);
-        st.wSecond = static_cast<WORD>(t.second);
-        st.wMilliseconds = static_cast<WORD>(t.milliseconds);
-        if (SetSystemTime(&st)) return true;
-        error = GetLastError();
-        return false;
-    }
-};
-
-class NamedWakeEvent : public WakeEvent {
-public:
-    ~NamedWakeEvent() override {
-        if (handle_) CloseHandle(handle_);
-    }
-    bool Open(uint32_t& error) override {
-        handle_ = OpenEventA(EVENT_ALL_ACCESS, TRUE, WAKE_EVENT_NAME);
-        if (handle_) return true;
-        error = GetLastError();
-        return false;
-    }
-    bool Wait(uint32_t& error) override {
-        if (WaitForSingleObject(handle_, INFINITE) == WAIT_OBJECT_0) return true;
-        error = GetLastError();
-        return false;
-    }
-
-private:
-    HANDLE handle_ = nullptr;
-};
-
-// A top-level window that does not answer within this time is skipped, so a
-// hung program (or the dialog busy in Stop's wait) cannot hold the worker.
-const UINT kBroadcastTimeoutMs = 1000;
-
-class PostingStatusSink : public StatusSink {
-public:
-    explicit PostingStatusSink(HWND dialog) : dialog_(dialog) {}
-    void Post(int statusId, uint32_t errorCode) override {
-        PostMessageA(dialog_, WM_SYNC_STATUS, static_cast<WPARAM>(statusId), static_cast<LPARAM>(errorCode));
-    }
-    void BroadcastTimeChange() override {
-        SendMessageTimeoutA(HWND_BROADCAST, WM_TIMECHANGE, 0, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL,
-                            kBroadcastTimeoutMs, nullptr);
-    }
-
-private:
-    HWND dialog_;
-};
-
-}  // namespace
 
 void __cdecl SyncThreadProc(void* arg) {
     std::unique_ptr<std::shared_ptr<SyncThreadState>> handover(static_cast<std::shared_ptr<SyncThreadState>*>(arg));
