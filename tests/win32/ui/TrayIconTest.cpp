@@ -1,0 +1,306 @@
+#include "TrayTestResources.h"
+#include "ui/TrayIcon_win32.h"
+#include "window/Application.h"
+#include <gtest/gtest.h>
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Stands in for the shell: records each call and answers as told.
+struct FakeShell {
+    struct Call {
+        DWORD operation;
+        NOTIFYICONDATAA data;
+    };
+    std::vector<Call> calls;
+    BOOL answer = TRUE;
+
+    CTrayIcon::ShellNotify Notify()
+    {
+        return [this](DWORD operation, NOTIFYICONDATAA* data) {
+            calls.push_back({operation, *data});
+            return answer;
+        };
+    }
+};
+
+// Receives the tray icon's commands.
+struct CommandWindow {
+    static std::vector<WPARAM> commands;
+
+    CommandWindow()
+    {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = &Proc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "HoraluxTrayTestOwner";
+        RegisterClassA(&wc);
+        handle = CreateWindowExA(0, wc.lpszClassName, "Tray owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                 0, 0, 200, 100, nullptr, nullptr, wc.hInstance, nullptr);
+        commands.clear();
+    }
+    ~CommandWindow() { DestroyWindow(handle); }
+
+    static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wp, LPARAM lp)
+    {
+        if (msg == WM_COMMAND) commands.push_back(wp);
+        return DefWindowProcA(window, msg, wp, lp);
+    }
+    void Pump()
+    {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    }
+
+    HWND handle;
+};
+std::vector<WPARAM> CommandWindow::commands;
+
+class TrayIconTest : public ::testing::Test {
+protected:
+    Application app{GetModuleHandleA(nullptr)};
+    FakeShell shell;
+    HICON first = LoadIconA(nullptr, IDI_APPLICATION);
+    HICON second = LoadIconA(nullptr, IDI_WARNING);
+    HWND owner = reinterpret_cast<HWND>(0x1234);
+};
+
+} // namespace
+
+TEST_F(TrayIconTest, RecordHasTheFirstLayoutSizeIdentifierAndTip)
+{
+    CTrayIcon tray(IDR_TRAY, shell.Notify());
+    EXPECT_EQ(offsetof(NOTIFYICONDATAA, szTip) + 64, tray.Data().cbSize);
+    if (sizeof(void*) == 4) {
+        EXPECT_EQ(88u, tray.Data().cbSize);
+    }
+    EXPECT_EQ(static_cast<UINT>(IDR_TRAY), tray.Data().uID);
+    EXPECT_STREQ("Horalux GPS clock", tray.Data().szTip);
+    EXPECT_EQ(nullptr, tray.Data().hWnd);
+    EXPECT_EQ(0u, tray.Data().uCallbackMessage);
+    EXPECT_EQ(nullptr, tray.Data().hIcon);
+    EXPECT_TRUE(shell.calls.empty());
+}
+
+TEST_F(TrayIconTest, TipsAreCutTo63CharactersAndMissingOnesAreEmpty)
+{
+    CTrayIcon longTip(IDS_LONG_TIP, shell.Notify());
+    EXPECT_EQ(std::string("0123456789012345678901234567890123456789012345678901234567890123").substr(0, 63),
+              longTip.Data().szTip);
+    CTrayIcon noTip(IDR_NO_TIP, shell.Notify());
+    EXPECT_STREQ("", noTip.Data().szTip);
+
+    const std::string hundred(100, 'h');
+    ASSERT_TRUE(noTip.SetIcon(first, hundred.c_str()));
+    EXPECT_EQ(std::string(63, 'h'), shell.calls.back().data.szTip);
+}
+
+TEST_F(TrayIconTest, AddThenModifyThenDelete)
+{
+    CTrayIcon tray(IDR_NO_TIP, shell.Notify());
+    EXPECT_TRUE(tray.SetIcon(first, nullptr));
+    EXPECT_TRUE(tray.SetIcon(second, nullptr));
+    EXPECT_TRUE(tray.SetIcon(0u));
+    ASSERT_EQ(3u, shell.calls.size());
+    EXPECT_EQ(static_cast<DWORD>(NIM_ADD), shell.calls[0].operation);
+    EXPECT_EQ(first, shell.calls[0].data.hIcon);
+    EXPECT_EQ(static_cast<DWORD>(NIM_MODIFY), shell.calls[1].operation);
+    EXPECT_EQ(second, shell.calls[1].data.hIcon);
+    EXPECT_EQ(static_cast<DWORD>(NIM_DELETE), shell.calls[2].operation);
+    for (const auto& call : shell.calls) {
+        EXPECT_EQ(static_cast<UINT>(IDR_NO_TIP), call.data.uID);
+        EXPECT_EQ(tray.Data().cbSize, call.data.cbSize);
+    }
+    EXPECT_TRUE(tray.SetIcon(first, nullptr));
+    EXPECT_EQ(static_cast<DWORD>(NIM_ADD), shell.calls.back().operation);
+}
+
+TEST_F(TrayIconTest, RemovingWhatIsNotShownCallsNothing)
+{
+    CTrayIcon tray(IDR_TRAY, shell.Notify());
+    EXPECT_TRUE(tray.SetIcon(0u));
+    EXPECT_TRUE(tray.SetIcon(nullptr, "ignored"));
+    EXPECT_TRUE(shell.calls.empty());
+}
+
+TEST_F(TrayIconTest, FlagsFollowTipWindowAndMessage)
+{
+    CTrayIcon tray(IDR_NO_TIP, shell.Notify());
+    tray.SetIcon(first, nullptr);
+    EXPECT_EQ(static_cast<UINT>(NIF_ICON), shell.calls.back().data.uFlags);
+
+    tray.SetIcon(first, "tip");
+    EXPECT_EQ(static_cast<UINT>(NIF_ICON | NIF_TIP), shell.calls.back().data.uFlags);
+    EXPECT_STREQ("tip", shell.calls.back().data.szTip);
+
+    tray.SetNotificationWnd(owner, 0);
+    tray.SetIcon(first, "");
+    EXPECT_EQ(static_cast<UINT>(NIF_ICON), shell.calls.back().data.uFlags);
+
+    tray.SetNotificationWnd(nullptr, WM_USER);
+    tray.SetIcon(first, nullptr);
+    EXPECT_EQ(static_cast<UINT>(NIF_ICON), shell.calls.back().data.uFlags);
+
+    tray.SetNotificationWnd(owner, WM_USER);
+    tray.SetIcon(first, nullptr);
+    EXPECT_EQ(static_cast<UINT>(NIF_ICON | NIF_MESSAGE), shell.calls.back().data.uFlags);
+    EXPECT_EQ(owner, shell.calls.back().data.hWnd);
+    EXPECT_EQ(static_cast<UINT>(WM_USER), shell.calls.back().data.uCallbackMessage);
+
+    tray.SetIcon(0u);
+    EXPECT_EQ(static_cast<UINT>(NIF_MESSAGE), shell.calls.back().data.uFlags);
+}
+
+TEST_F(TrayIconTest, IconByResourceNumberTakesThatNumbersTip)
+{
+    CTrayIcon tray(IDR_TRAY, shell.Notify());
+    ASSERT_TRUE(tray.SetIcon(IDI_IDLE));
+    ASSERT_EQ(1u, shell.calls.size());
+    EXPECT_NE(nullptr, shell.calls[0].data.hIcon);
+    // String 130 does not exist: the constructor's tip goes and so does NIF_TIP.
+    EXPECT_STREQ("", shell.calls[0].data.szTip);
+    EXPECT_EQ(static_cast<UINT>(NIF_ICON), shell.calls[0].data.uFlags);
+
+    ASSERT_TRUE(tray.SetIcon(IDR_TRAY));
+    EXPECT_EQ(static_cast<DWORD>(NIM_MODIFY), shell.calls[1].operation);
+    EXPECT_STREQ("Horalux GPS clock", shell.calls[1].data.szTip);
+    EXPECT_EQ(static_cast<UINT>(NIF_ICON | NIF_TIP), shell.calls[1].data.uFlags);
+}
+
+TEST_F(TrayIconTest, FailedCallIsReportedAndTheNextIconIsAddedAnew)
+{
+    CTrayIcon tray(IDR_TRAY, shell.Notify());
+    shell.answer = FALSE;
+    EXPECT_FALSE(tray.SetIcon(first, nullptr));
+    EXPECT_EQ(nullptr, tray.Data().hIcon);
+    shell.answer = TRUE;
+    EXPECT_TRUE(tray.SetIcon(first, nullptr));
+    EXPECT_EQ(static_cast<DWORD>(NIM_ADD), shell.calls.back().operation);
+
+    // A shell that lost the icon refuses the modify; the next call adds it back.
+    shell.answer = FALSE;
+    EXPECT_FALSE(tray.SetIcon(second, nullptr));
+    shell.answer = TRUE;
+    EXPECT_TRUE(tray.SetIcon(second, nullptr));
+    ASSERT_EQ(4u, shell.calls.size());
+    EXPECT_EQ(static_cast<DWORD>(NIM_MODIFY), shell.calls[2].operation);
+    EXPECT_EQ(static_cast<DWORD>(NIM_ADD), shell.calls[3].operation);
+}
+
+TEST_F(TrayIconTest, DestructionRemovesAShownIconOnly)
+{
+    {
+        CTrayIcon tray(IDR_TRAY, shell.Notify());
+    }
+    EXPECT_TRUE(shell.calls.empty());
+    {
+        CTrayIcon tray(IDR_TRAY, shell.Notify());
+        tray.SetIcon(first, nullptr);
+    }
+    ASSERT_EQ(2u, shell.calls.size());
+    EXPECT_EQ(static_cast<DWORD>(NIM_DELETE), shell.calls[1].operation);
+    EXPECT_EQ(static_cast<UINT>(IDR_TRAY), shell.calls[1].data.uID);
+}
+
+TEST_F(TrayIconTest, OtherIdentifiersAndMouseMessagesAreIgnored)
+{
+    CommandWindow window;
+    CTrayIcon tray(IDR_TRAY, shell.Notify());
+    tray.SetNotificationWnd(window.handle, WM_USER);
+    EXPECT_EQ(0, tray.OnTrayNotification(IDR_TRAY + 1, WM_LBUTTONDBLCLK));
+    EXPECT_EQ(0, tray.OnTrayNotification(IDR_TRAY + 1, WM_RBUTTONUP));
+    for (LPARAM other : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEMOVE, WM_RBUTTONDOWN, WM_RBUTTONDBLCLK, WM_MBUTTONUP})
+        EXPECT_EQ(0, tray.OnTrayNotification(IDR_TRAY, other)) << other;
+    window.Pump();
+    EXPECT_TRUE(CommandWindow::commands.empty());
+}
+
+TEST_F(TrayIconTest, DoubleClickSendsTheFirstMenuCommand)
+{
+    CommandWindow window;
+    CTrayIcon tray(IDR_TRAY, shell.Notify());
+    tray.SetNotificationWnd(window.handle, WM_USER);
+    EXPECT_EQ(1, tray.OnTrayNotification(IDR_TRAY, WM_LBUTTONDBLCLK));
+    ASSERT_EQ(1u, CommandWindow::commands.size());
+    EXPECT_EQ(static_cast<WPARAM>(ID_CONFIGURE), CommandWindow::commands[0]);
+}
+
+TEST_F(TrayIconTest, MissingMenuOrPopupDoesNothing)
+{
+    CommandWindow window;
+    CTrayIcon noMenu(IDR_NO_TIP, shell.Notify());
+    noMenu.SetNotificationWnd(window.handle, WM_USER);
+    EXPECT_EQ(0, noMenu.OnTrayNotification(IDR_NO_TIP, WM_LBUTTONDBLCLK));
+    CTrayIcon noPopup(IDR_NO_POPUP, shell.Notify());
+    noPopup.SetNotificationWnd(window.handle, WM_USER);
+    EXPECT_EQ(0, noPopup.OnTrayNotification(IDR_NO_POPUP, WM_LBUTTONDBLCLK));
+    EXPECT_EQ(0, noPopup.OnTrayNotification(IDR_NO_POPUP, WM_RBUTTONUP));
+    window.Pump();
+    EXPECT_TRUE(CommandWindow::commands.empty());
+}
+
+namespace {
+
+// Looks at the open popup menu from a thread timer, which the menu's own
+// loop dispatches, then picks "Start" with the keyboard.
+struct MenuWatcher {
+    static MenuWatcher* current;
+    int ticks = 0;
+    bool seen = false;
+    UINT defaultItem = static_cast<UINT>(-1);
+    RECT rect = {};
+    HWND foreground = nullptr;
+
+    MenuWatcher() { current = this; timer = SetTimer(nullptr, 0, 20, &OnTimer); }
+    ~MenuWatcher() { KillTimer(nullptr, timer); current = nullptr; }
+
+    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD)
+    {
+        MenuWatcher* self = current;
+        if (!self || self->seen) return;
+        // Hang guard: give up after about ten seconds.
+        if (++self->ticks > 500) {
+            EndMenu();
+            return;
+        }
+        HWND menuWindow = FindWindowA("#32768", nullptr);
+        if (!menuWindow || !IsWindowVisible(menuWindow)) return;
+        self->seen = true;
+        HMENU menu = reinterpret_cast<HMENU>(SendMessageA(menuWindow, MN_GETHMENU, 0, 0));
+        self->defaultItem = GetMenuDefaultItem(menu, FALSE, 0);
+        GetWindowRect(menuWindow, &self->rect);
+        self->foreground = GetForegroundWindow();
+        PostMessageA(menuWindow, WM_KEYDOWN, VK_DOWN, 0);
+        PostMessageA(menuWindow, WM_KEYDOWN, VK_DOWN, 0);
+        PostMessageA(menuWindow, WM_KEYDOWN, VK_RETURN, 0);
+    }
+    UINT_PTR timer;
+};
+MenuWatcher* MenuWatcher::current = nullptr;
+
+} // namespace
+
+TEST_F(TrayIconTest, RightClickOpensTheMenuAtTheCursorWithConfigureAsDefault)
+{
+    CommandWindow window;
+    CTrayIcon tray(IDR_TRAY, shell.Notify());
+    tray.SetNotificationWnd(window.handle, WM_USER);
+    SetCursorPos(300, 200);
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+
+    MenuWatcher watcher;
+    EXPECT_EQ(1, tray.OnTrayNotification(IDR_TRAY, WM_RBUTTONUP));
+    window.Pump();
+
+    ASSERT_TRUE(watcher.seen);
+    EXPECT_EQ(static_cast<UINT>(ID_CONFIGURE), watcher.defaultItem);
+    EXPECT_EQ(cursor.x, watcher.rect.left);
+    EXPECT_EQ(cursor.y, watcher.rect.top);
+    EXPECT_EQ(window.handle, watcher.foreground);
+    ASSERT_EQ(1u, CommandWindow::commands.size());
+    EXPECT_EQ(static_cast<WPARAM>(ID_START), CommandWindow::commands[0]);
+}

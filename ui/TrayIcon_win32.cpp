@@ -1,0 +1,95 @@
+#include "ui/TrayIcon_win32.h"
+#include "window/Application.h"
+#include <cstring>
+#include <string>
+#include <utility>
+
+namespace {
+
+// The shell reads the record in its first, smallest layout: a 64-character
+// tip and nothing after it.
+const size_t kTipSize = 64;
+
+} // namespace
+
+CTrayIcon::CTrayIcon(unsigned resourceId, ShellNotify notify) : data_(), notify_(std::move(notify))
+{
+    data_.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    data_.uID = resourceId;
+    SetTip(Application::Instance().LoadString(resourceId).c_str());
+}
+
+CTrayIcon::~CTrayIcon()
+{
+    SetIcon(0u);
+}
+
+void CTrayIcon::SetNotificationWnd(HWND window, UINT message)
+{
+    data_.hWnd = window;
+    data_.uCallbackMessage = message;
+}
+
+bool CTrayIcon::SetIcon(unsigned resourceId)
+{
+    if (resourceId == 0) return SetIcon(nullptr, nullptr);
+    const Application& app = Application::Instance();
+    SetTip(app.LoadString(resourceId).c_str());
+    return SetIcon(app.LoadIcon(resourceId), nullptr);
+}
+
+bool CTrayIcon::SetIcon(HICON icon, const char* tip)
+{
+    DWORD operation;
+    data_.uFlags = 0;
+    if (icon) {
+        operation = data_.hIcon ? NIM_MODIFY : NIM_ADD;
+        data_.hIcon = icon;
+        data_.uFlags = NIF_ICON;
+    } else {
+        if (!data_.hIcon) return true;
+        operation = NIM_DELETE;
+    }
+    if (tip) SetTip(tip);
+    if (data_.szTip[0]) data_.uFlags |= NIF_TIP;
+    if (data_.uCallbackMessage && data_.hWnd) data_.uFlags |= NIF_MESSAGE;
+
+    const bool done = notify_(operation, &data_) != FALSE;
+    // Forgetting the icon after a failure makes the next call add it again,
+    // which also brings it back after the shell lost it.
+    if (operation == NIM_DELETE || !done) data_.hIcon = nullptr;
+    return done;
+}
+
+void CTrayIcon::SetTip(const char* tip)
+{
+    std::memset(data_.szTip, 0, kTipSize);
+    std::strncpy(data_.szTip, tip, kTipSize - 1);
+}
+
+LRESULT CTrayIcon::OnTrayNotification(WPARAM id, LPARAM mouseMessage)
+{
+    if (id != data_.uID || (mouseMessage != WM_RBUTTONUP && mouseMessage != WM_LBUTTONDBLCLK))
+        return 0;
+    HMENU menu = LoadMenuA(Application::Instance().Handle(), MAKEINTRESOURCEA(data_.uID));
+    if (!menu) return 0;
+    HMENU popup = GetSubMenu(menu, 0);
+    if (popup) {
+        if (mouseMessage == WM_RBUTTONUP) {
+            SetMenuDefaultItem(popup, 0, TRUE);
+            POINT cursor = {};
+            GetCursorPos(&cursor);
+            // Without the foreground the menu would not close when the user
+            // clicks elsewhere.
+            SetForegroundWindow(data_.hWnd);
+            TrackPopupMenu(popup, 0, cursor.x, cursor.y, 0, data_.hWnd, nullptr);
+            // Switches tasks so that the menu opens again next time instead
+            // of closing at once.
+            PostMessageA(data_.hWnd, WM_NULL, 0, 0);
+        } else {
+            SendMessageA(data_.hWnd, WM_COMMAND, GetMenuItemID(popup, 0), 0);
+        }
+    }
+    DestroyMenu(menu);
+    return popup ? 1 : 0;
+}
