@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Start and Stop buttons with the dialog shown: the log holds only the new
+# run's lines, Stop ends with "Stopped setting time." and the window icon follows.
+. "$(dirname "$0")/lib.sh"
+e2e_setup
+start_clock
+ini_write com1 1
+
+start_app
+wait_visibility visible
+act click "$TITLE" $START_ID
+wait_log 2 "^$STAMP Time Set $STAMP UTC \$"
+wait_window_icon 131
+screenshot synchronising
+act click "$TITLE" $STOP_ID
+wait_log 1 "^$STAMP Stopped setting time\.\$"
+wait_window_icon 130
+stopped_lines=$(log_count .)
+
+act click "$TITLE" $START_ID
+until_true "$WAIT_S" log_has_at_least 1 "Time Set" || fail "no line after the second Start"
+first=$(log_lines | head -n1)
+[[ "$first" =~ ^$STAMP\ Time\ Set ]] || fail "the log after a new Start begins with '$first'"
+[ "$(log_count 'Stopped setting time')" -eq 0 ] || fail "a new Start kept the old run's lines"
+note "first run logged $stopped_lines lines"
+act click "$TITLE" $STOP_ID
+wait_log 1 "Stopped setting time"
+e2e_pass

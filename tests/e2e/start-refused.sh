@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Start refuses a period below one second (0, -5, abc, empty) with message box
+# 134 and an empty port with 163; nothing starts.
+. "$(dirname "$0")/lib.sh"
+e2e_setup
+start_clock
+
+start_app
+wait_visibility visible
+for period in 0 -5 abc ""; do
+  act set-text "$TITLE" $PERIOD_ID "$period"
+  act click "$TITLE" $START_ID
+  expect_message "You must enter a frequency greater than or equal to 1 second."
+  expect_eq "$(drv enabled "$TITLE" $START_ID)" enabled "Start after refusing period '$period'"
+done
+
+act set-text "$TITLE" $PERIOD_ID 1
+act set-text "$TITLE" $PORT_ID ""
+act click "$TITLE" $START_ID
+expect_message "No comm port selected!"
+expect_eq "$(drv enabled "$TITLE" $STOP_ID)" disabled "Stop after refusing an empty port"
+expect_eq "$(clock_received)" 0 "bytes sent to the clock"
+expect_eq "$(log_lines)" "" "status log"
+e2e_pass
