@@ -32,8 +32,9 @@ void LayoutManager::UpdateLayout(LayoutNodeRef root) {
 void LayoutManager::UpdateLayout() {
     if (!root_) return;
     LayoutRect rc = GetLayoutRect();
-    // A minimised window has no layout area, and its size must not be touched.
-    const bool minimised = rc.Width() <= 0 || rc.Height() <= 0;
+    // A minimised window has no client area, and its size must not be touched.
+    const LayoutRect client = windows_.ClientRect(ownerWindow_);
+    const bool minimised = client.Width() == 0 && client.Height() == 0;
     const bool topLevelDialog = windows_.IsDialog(ownerWindow_) &&
                                 !(windows_.Style(ownerWindow_) & LayoutWindows::STYLE_CHILD);
     if (topLevelDialog && !minimised) {

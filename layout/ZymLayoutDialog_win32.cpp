@@ -1,0 +1,198 @@
+#include "layout/ZymLayoutDialog_win32.h"
+#include <commctrl.h>
+#include <cstring>
+#include <vector>
+#include "layout/LayoutWindows_win32.h"
+#include "window/Application.h"
+#include "window/MessageBox.h"
+
+namespace {
+
+const char PLACEMENT_ENTRY[] = "WindowPlacement";
+static_assert(sizeof(WINDOWPLACEMENT) == 44, "stored placements are 44 bytes");
+
+// Window styles of the status bar: child, visible, and the bottom-docked,
+// top-bordered bar bits.
+constexpr DWORD STATUS_BAR_STYLE = 0x50008200;
+
+std::string ClassNameOf(HWND window) {
+    char name[261] = {};
+    const int length = GetClassNameA(window, name, sizeof name);
+    return std::string(name, length > 0 ? static_cast<size_t>(length) : 0);
+}
+
+RECT RectInClient(HWND child, HWND parent) {
+    RECT r = {};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+void Subtract(HRGN region, HRGN part) { CombineRgn(region, region, part, RGN_DIFF); }
+
+HBRUSH BackgroundBrush(HWND window) {
+    const ULONG_PTR brush = GetClassLongPtrA(window, GCLP_HBRBACKGROUND);
+    if (brush == 0) return GetSysColorBrush(COLOR_BTNFACE);
+    // A class may name a system colour (index + 1) instead of a brush.
+    if (brush <= COLOR_MENUBAR + 1) return GetSysColorBrush(static_cast<int>(brush - 1));
+    return reinterpret_cast<HBRUSH>(brush);
+}
+
+}  // namespace
+
+ZymLayoutDialog::ZymLayoutDialog(unsigned templateId, HWND parent, const char* placementSection,
+                                 bool showStatusBar)
+    : Dialog(templateId, parent), LayoutManager(Win32LayoutWindows()), showStatusBar_(showStatusBar) {
+    if (placementSection) SetPlacementSection(placementSection);
+}
+
+BOOL ZymLayoutDialog::OnInitDialog() {
+    const BOOL result = Dialog::OnInitDialog();
+    SetOwnerWindow(Handle());
+    SetWindowLongA(Handle(), GWL_STYLE, GetWindowLongA(Handle(), GWL_STYLE) | WS_THICKFRAME);
+    // The thicker frame takes effect only once the frame is recalculated.
+    SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
+                 SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!PlacementSection().empty()) RestorePlacement(PlacementSection());
+    if (showStatusBar_) CreateStatusBar();
+    return result;
+}
+
+void ZymLayoutDialog::CreateStatusBar() {
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+    statusBar_ = CreateWindowExA(0, STATUSCLASSNAMEA, "", STATUS_BAR_STYLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
+                                 Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(STATUS_BAR_ID)),
+                                 Application::Instance().Handle(), nullptr);
+    if (!statusBar_) {
+        ShowMessage(Handle(), std::string("Error - Statusbar"));
+        return;
+    }
+    int rightEdge = -1;
+    SendMessageA(statusBar_, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(&rightEdge));
+    SendMessageA(statusBar_, SB_SETTEXTA, 0 | SBT_NOBORDERS, reinterpret_cast<LPARAM>(""));
+    SendMessageA(statusBar_, WM_SIZE, 0, 0);
+}
+
+LayoutRect ZymLayoutDialog::GetLayoutRect() {
+    LayoutRect rc = LayoutManager::GetLayoutRect();
+    if (showStatusBar_ && statusBar_ && IsWindow(statusBar_)) {
+        RECT bar = {};
+        GetWindowRect(statusBar_, &bar);
+        rc.bottom = rc.bottom - (bar.bottom - bar.top) + borderY + 5;
+    }
+    return rc;
+}
+
+LRESULT ZymLayoutDialog::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_SIZE: {
+        const LRESULT result = Dialog::WindowProc(msg, wp, lp);
+        OnSize(LOWORD(lp), HIWORD(lp));
+        return result;
+    }
+    case WM_GETMINMAXINFO:
+        OnGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lp));
+        return 0;
+    case WM_ERASEBKGND:
+        EraseBackground(reinterpret_cast<HDC>(wp));
+        return TRUE;
+    case WM_DESTROY:
+        if (!PlacementSection().empty()) SavePlacement(PlacementSection());
+        // The nodes go while the controls they name still exist.
+        ReleaseRoot();
+        break;
+    default:
+        break;
+    }
+    return Dialog::WindowProc(msg, wp, lp);
+}
+
+void ZymLayoutDialog::OnSize(int cx, int cy) {
+    // Minimised: there is nothing to lay out.
+    if (cx + cy <= 0) return;
+    UpdateLayout();
+    // The status bar docks itself at the bottom when told of a size change.
+    if (statusBar_ && IsWindow(statusBar_)) SendMessageA(statusBar_, WM_SIZE, 0, 0);
+}
+
+void ZymLayoutDialog::OnGetMinMaxInfo(MINMAXINFO& info) {
+    if (!Root()) return;
+    const LayoutRect rc = GetLayoutRect();
+    if (rc.Width() <= 0 && rc.Height() <= 0) return;
+    RECT window = {};
+    GetWindowRect(Handle(), &window);
+    const LONG frameWidth = (window.right - window.left) - rc.Width();
+    const LONG frameHeight = (window.bottom - window.top) - rc.Height();
+    const LayoutNode& root = *Root().Get();
+
+    info.ptMinTrackSize.x = frameWidth + root.MinWidth() + 2 * borderX;
+    info.ptMinTrackSize.y = frameHeight + root.MinHeight() + 2 * borderY;
+    if (root.MaxWidth() != LAYOUT_UNBOUNDED)
+        info.ptMaxTrackSize.x = info.ptMaxSize.x = root.MaxWidth() + 2 * borderX + frameWidth;
+    if (root.MaxHeight() != LAYOUT_UNBOUNDED)
+        info.ptMaxTrackSize.y = info.ptMaxSize.y = root.MaxHeight() + 2 * borderY + frameHeight;
+}
+
+OwnedRegion ZymLayoutDialog::CreateEraseRegion() const {
+    RECT client = {};
+    GetClientRect(Handle(), &client);
+    OwnedRegion region(CreateRectRgnIndirect(&client));
+    OwnedRegion scratch(CreateRectRgn(0, 0, 0, 0));
+    if (!region || !scratch) return region;
+
+    for (HWND child = GetWindow(Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        const RECT r = RectInClient(child, Handle());
+        const std::string className = ClassNameOf(child);
+        const LONG style = GetWindowLongA(child, GWL_STYLE);
+        if (!(style & WS_VISIBLE)) continue;
+        // A group box is transparent: what lies inside it is dialog background.
+        if (className == "Button" && (style & BS_TYPEMASK) == BS_GROUPBOX) continue;
+
+        if (className == "SysTabControl32") {
+            RECT display = r;
+            SendMessageA(child, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+            OwnedRegion inner(CreateRectRgnIndirect(&display));
+            SetRectRgn(scratch.get(), r.left, r.top, r.right, r.bottom);
+            if (inner) Subtract(scratch.get(), inner.get());
+        } else if (className == STATUSCLASSNAMEA) {
+            // Only the size grip is drawn without erasing first.
+            const POINT grip[3] = {{r.right, r.top}, {r.right, r.bottom}, {r.right - (r.bottom - r.top), r.bottom}};
+            OwnedRegion triangle(CreatePolygonRgn(grip, 3, WINDING));
+            if (!triangle) continue;
+            CombineRgn(scratch.get(), triangle.get(), nullptr, RGN_COPY);
+        } else {
+            SetRectRgn(scratch.get(), r.left, r.top, r.right, r.bottom);
+        }
+        Subtract(region.get(), scratch.get());
+    }
+    return region;
+}
+
+void ZymLayoutDialog::EraseBackground(HDC dc) {
+    SelectClipRgn(dc, nullptr);
+    OwnedRegion region = CreateEraseRegion();
+    if (region) FillRgn(dc, region.get(), BackgroundBrush(Handle()));
+}
+
+bool ZymLayoutDialog::SavePlacement(const std::string& section) {
+    if (!IsWindow(Handle())) return true;
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof placement;
+    if (!GetWindowPlacement(Handle(), &placement)) return true;
+    // Never reopen minimised.
+    if (placement.showCmd != SW_SHOWMAXIMIZED) placement.showCmd = SW_SHOWNORMAL;
+    Application::Instance().Profile().WriteBinary(section, PLACEMENT_ENTRY, &placement, sizeof placement);
+    return true;
+}
+
+bool ZymLayoutDialog::RestorePlacement(const std::string& section) {
+    std::vector<unsigned char> stored;
+    if (Application::Instance().Profile().GetBinary(section, PLACEMENT_ENTRY, stored) &&
+        stored.size() == sizeof(WINDOWPLACEMENT)) {
+        WINDOWPLACEMENT placement;
+        std::memcpy(&placement, stored.data(), sizeof placement);
+        SetWindowPlacement(Handle(), &placement);
+    }
+    return true;
+}

@@ -1,0 +1,51 @@
+#pragma once
+#include <windows.h>
+#include <memory>
+#include <string>
+#include <type_traits>
+#include "layout/LayoutManager.h"
+#include "window/Dialog.h"
+
+struct RegionDeleter {
+    void operator()(HRGN region) const { DeleteObject(region); }
+};
+using OwnedRegion = std::unique_ptr<std::remove_pointer<HRGN>::type, RegionDeleter>;
+
+// A dialog the user can resize, whose controls a layout tree keeps arranged.
+// A derived dialog calls OnInitDialog first, then builds its tree and calls
+// UpdateLayout(). With a placement section the window's position and size
+// are kept in the profile store; with a status bar it carries a size grip.
+class ZymLayoutDialog : public Dialog, public LayoutManager {
+public:
+    // A null or empty `placementSection` keeps nothing.
+    ZymLayoutDialog(unsigned templateId, HWND parent, const char* placementSection, bool showStatusBar);
+
+    static constexpr int STATUS_BAR_ID = 0xE801;
+
+    // Client area less the status bar, which the lowest controls may
+    // overlap by 5 pixels.
+    LayoutRect GetLayoutRect() override;
+
+    bool SavePlacement(const std::string& section);
+    bool RestorePlacement(const std::string& section);
+
+    // Fills the part of the client area that no visible control covers.
+    void EraseBackground(HDC dc);
+    OwnedRegion CreateEraseRegion() const;
+
+    HWND StatusBar() const { return statusBar_; }
+
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+protected:
+    BOOL OnInitDialog() override;
+
+private:
+    void CreateStatusBar();
+    void OnSize(int cx, int cy);
+    void OnGetMinMaxInfo(MINMAXINFO& info);
+
+    bool showStatusBar_;
+    // A child of the dialog, destroyed with it.
+    HWND statusBar_ = nullptr;
+};

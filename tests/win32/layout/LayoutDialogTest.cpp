@@ -1,0 +1,318 @@
+#include <windows.h>
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+#include "LayoutTestDialog.h"
+#include "window/Application.h"
+
+namespace {
+
+const char SECTION[] = "LayoutTest";
+
+LONG Width(const RECT& r) { return r.right - r.left; }
+LONG Height(const RECT& r) { return r.bottom - r.top; }
+
+RECT WindowRectOf(HWND window) {
+    RECT r = {};
+    GetWindowRect(window, &r);
+    return r;
+}
+
+RECT ClientRectOf(HWND window) {
+    RECT r = {};
+    GetClientRect(window, &r);
+    return r;
+}
+
+bool SameRect(const RECT& a, const RECT& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+std::string Describe(const RECT& r) {
+    return "(" + std::to_string(r.left) + ", " + std::to_string(r.top) + ", " + std::to_string(r.right) +
+           ", " + std::to_string(r.bottom) + ")";
+}
+
+// Values the system would have put in, to tell them from the dialog's.
+MINMAXINFO AskMinMax(HWND window) {
+    MINMAXINFO info = {};
+    info.ptMinTrackSize = {1, 2};
+    info.ptMaxTrackSize = {4321, 4322};
+    info.ptMaxSize = {4323, 4324};
+    SendMessageA(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    return info;
+}
+
+class LayoutDialogTest : public ::testing::Test {
+protected:
+    Application app{GetModuleHandleA(nullptr)};
+
+    void SetUp() override { ClearSection(); }
+    void TearDown() override { ClearSection(); }
+
+    void ClearSection() {
+        WritePrivateProfileStringA(SECTION, nullptr, nullptr, app.Profile().FileName().c_str());
+    }
+
+    // Every section and entry of the profile file, as text.
+    std::string ProfileSnapshot() {
+        const std::string& file = app.Profile().FileName();
+        std::vector<char> names(1 << 16);
+        const DWORD length = GetPrivateProfileSectionNamesA(names.data(), static_cast<DWORD>(names.size()), file.c_str());
+        std::string snapshot;
+        for (const char* name = names.data(); name < names.data() + length && *name; name += strlen(name) + 1) {
+            std::vector<char> entries(1 << 16);
+            const DWORD size = GetPrivateProfileSectionA(name, entries.data(), static_cast<DWORD>(entries.size()), file.c_str());
+            snapshot += std::string("[") + name + "]" + std::string(entries.data(), size);
+        }
+        return snapshot;
+    }
+
+    static WINDOWPLACEMENT MaximisedPlacement() {
+        WINDOWPLACEMENT placement = {};
+        placement.length = sizeof placement;
+        placement.showCmd = SW_SHOWMAXIMIZED;
+        placement.ptMinPosition = {-1, -1};
+        placement.ptMaxPosition = {-1, -1};
+        placement.rcNormalPosition = {30, 40, 530, 440};
+        return placement;
+    }
+
+    // Runs a dialog; `step` sees it shown inside its modal loop and ends it.
+    INT_PTR Run(LayoutTestDialog& dialog, std::function<void(LayoutTestDialog&)> step) {
+        dialog.onStep = [step](LayoutTestDialog& d) {
+            step(d);
+            d.EndDialog(IDOK);
+        };
+        return dialog.DoModal();
+    }
+};
+
+}  // namespace
+
+TEST_F(LayoutDialogTest, MinimumTrackSizeIsTheFramePlusTheTreesMinimumWithTheStatusBar) {
+    LayoutTestDialog dialog(nullptr, true);
+    EXPECT_EQ(IDOK, Run(dialog, [](LayoutTestDialog& d) {
+        const RECT window = WindowRectOf(d.Handle());
+        const RECT client = ClientRectOf(d.Handle());
+        const RECT bar = WindowRectOf(d.StatusBar());
+        const MINMAXINFO info = AskMinMax(d.Handle());
+        const LayoutNode& root = *d.Root().Get();
+        EXPECT_EQ(info.ptMinTrackSize.x, Width(window) - Width(client) + root.MinWidth() + 10);
+        EXPECT_EQ(info.ptMinTrackSize.y, Height(window) - Height(client) + Height(bar) + root.MinHeight());
+        // The log grows without bound: the system's maximums stay.
+        EXPECT_EQ(info.ptMaxTrackSize.x, 4321);
+        EXPECT_EQ(info.ptMaxTrackSize.y, 4322);
+        EXPECT_EQ(info.ptMaxSize.x, 4323);
+        EXPECT_EQ(info.ptMaxSize.y, 4324);
+    }));
+}
+
+TEST_F(LayoutDialogTest, BoundedTreeSetsTheMaximumTrackAndMaximisedSizes) {
+    LayoutTestDialog dialog(nullptr, false, true);
+    EXPECT_EQ(IDOK, Run(dialog, [](LayoutTestDialog& d) {
+        const RECT window = WindowRectOf(d.Handle());
+        const RECT client = ClientRectOf(d.Handle());
+        const MINMAXINFO info = AskMinMax(d.Handle());
+        const LayoutNode& root = *d.Root().Get();
+        const LONG maxWidth = Width(window) - Width(client) + root.MaxWidth() + 10;
+        const LONG maxHeight = Height(window) - Height(client) + root.MaxHeight() + 10;
+        EXPECT_EQ(info.ptMaxTrackSize.x, maxWidth);
+        EXPECT_EQ(info.ptMaxSize.x, maxWidth);
+        EXPECT_EQ(info.ptMaxTrackSize.y, maxHeight);
+        EXPECT_EQ(info.ptMaxSize.y, maxHeight);
+        // Nothing can grow, so the window was brought to that size at once.
+        EXPECT_EQ(Width(window), maxWidth);
+        EXPECT_EQ(Height(window), maxHeight);
+    }));
+}
+
+TEST_F(LayoutDialogTest, ResizingMovesTheControlsAndKeepsTheStatusBarAtTheBottom) {
+    LayoutTestDialog dialog(nullptr, true);
+    EXPECT_EQ(IDOK, Run(dialog, [](LayoutTestDialog& d) {
+        const RECT window = WindowRectOf(d.Handle());
+        const RECT log = d.ControlRect(IDC_LOG);
+        const RECT ok = d.ControlRect(IDOK);
+        const RECT name = d.ControlRect(IDC_NAME);
+        SetWindowPos(d.Handle(), nullptr, 0, 0, Width(window) + 100, Height(window) + 80,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+        const RECT client = ClientRectOf(d.Handle());
+        EXPECT_EQ(Width(d.ControlRect(IDC_LOG)), Width(log) + 100);
+        EXPECT_EQ(Height(d.ControlRect(IDC_LOG)), Height(log) + 80);
+        EXPECT_EQ(Width(d.ControlRect(IDC_NAME)), Width(name) + 100);
+        EXPECT_EQ(Height(d.ControlRect(IDC_NAME)), Height(name));
+        const RECT movedOk = d.ControlRect(IDOK);
+        EXPECT_EQ(Width(movedOk), Width(ok));
+        EXPECT_EQ(Height(movedOk), Height(ok));
+        EXPECT_EQ(movedOk.right, client.right - 5);
+        EXPECT_EQ(movedOk.top, ok.top);
+
+        const RECT bar = d.ControlRect(ZymLayoutDialog::STATUS_BAR_ID);
+        EXPECT_EQ(bar.bottom, client.bottom);
+        EXPECT_EQ(bar.left, 0);
+        EXPECT_EQ(bar.right, client.right);
+        // The lowest control reaches 5 pixels into the status bar.
+        EXPECT_EQ(d.ControlRect(IDC_LOG).bottom, bar.top + 5);
+    }));
+}
+
+TEST_F(LayoutDialogTest, StatusBarIsAOnePaneBarWithASizeGrip) {
+    LayoutTestDialog dialog(nullptr, true);
+    EXPECT_EQ(IDOK, Run(dialog, [](LayoutTestDialog& d) {
+        HWND bar = d.StatusBar();
+        ASSERT_NE(bar, nullptr);
+        EXPECT_EQ(GetDlgItem(d.Handle(), 0xE801), bar);
+        char name[64] = {};
+        GetClassNameA(bar, name, sizeof name);
+        EXPECT_STREQ(name, "msctls_statusbar32");
+        const LONG style = GetWindowLongA(bar, GWL_STYLE);
+        EXPECT_TRUE(style & SBARS_SIZEGRIP);
+        EXPECT_TRUE(style & WS_VISIBLE);
+        EXPECT_EQ(SendMessageA(bar, SB_GETPARTS, 0, 0), 1);
+        EXPECT_TRUE(GetWindowLongA(d.Handle(), GWL_STYLE) & WS_THICKFRAME);
+    }));
+}
+
+TEST_F(LayoutDialogTest, WithoutAStatusBarTheLayoutUsesTheWholeClientArea) {
+    LayoutTestDialog dialog(nullptr, false);
+    EXPECT_EQ(IDOK, Run(dialog, [](LayoutTestDialog& d) {
+        EXPECT_EQ(d.StatusBar(), nullptr);
+        EXPECT_EQ(GetDlgItem(d.Handle(), 0xE801), nullptr);
+        const RECT client = ClientRectOf(d.Handle());
+        EXPECT_EQ(d.ControlRect(IDC_LOG).bottom, client.bottom - 5);
+    }));
+}
+
+TEST_F(LayoutDialogTest, WindowMadeTooSmallIsBroughtBackToTheMinimum) {
+    LayoutTestDialog dialog(nullptr, true);
+    EXPECT_EQ(IDOK, Run(dialog, [](LayoutTestDialog& d) {
+        const MINMAXINFO limits = AskMinMax(d.Handle());
+        SetWindowPos(d.Handle(), nullptr, 0, 0, limits.ptMinTrackSize.x - 30, limits.ptMinTrackSize.y - 20,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        const RECT window = WindowRectOf(d.Handle());
+        EXPECT_EQ(Width(window), limits.ptMinTrackSize.x);
+        EXPECT_EQ(Height(window), limits.ptMinTrackSize.y);
+    }));
+}
+
+TEST_F(LayoutDialogTest, MinimisingLeavesTheControlsWhereTheyAre) {
+    LayoutTestDialog dialog(nullptr, true);
+    EXPECT_EQ(IDOK, Run(dialog, [](LayoutTestDialog& d) {
+        const RECT log = d.ControlRect(IDC_LOG);
+        const RECT ok = d.ControlRect(IDOK);
+        SendMessageA(d.Handle(), WM_SIZE, SIZE_MINIMIZED, 0);
+        EXPECT_TRUE(SameRect(d.ControlRect(IDC_LOG), log));
+        ShowWindow(d.Handle(), SW_MINIMIZE);
+        EXPECT_TRUE(IsIconic(d.Handle()));
+        EXPECT_TRUE(SameRect(d.ControlRect(IDC_LOG), log));
+        EXPECT_TRUE(SameRect(d.ControlRect(IDOK), ok));
+        ShowWindow(d.Handle(), SW_RESTORE);
+        EXPECT_TRUE(SameRect(d.ControlRect(IDC_LOG), log)) << Describe(d.ControlRect(IDC_LOG));
+    }));
+}
+
+TEST_F(LayoutDialogTest, EraseRegionKeepsVisibleControlsAndTheGripButNotGroupBoxes) {
+    LayoutTestDialog dialog(nullptr, true);
+    EXPECT_EQ(IDOK, Run(dialog, [](LayoutTestDialog& d) {
+        OwnedRegion region = d.CreateEraseRegion();
+        ASSERT_TRUE(region);
+        const RECT ok = d.ControlRect(IDOK);
+        const RECT frame = d.ControlRect(IDC_FRAME);
+        const RECT name = d.ControlRect(IDC_NAME);
+        const RECT hidden = d.ControlRect(IDC_HIDDEN);
+        const RECT bar = d.ControlRect(ZymLayoutDialog::STATUS_BAR_ID);
+        EXPECT_FALSE(PtInRegion(region.get(), (ok.left + ok.right) / 2, (ok.top + ok.bottom) / 2));
+        EXPECT_FALSE(PtInRegion(region.get(), name.left + 2, name.top + 2));
+        EXPECT_TRUE(PtInRegion(region.get(), frame.left + 2, frame.bottom - 3));
+        EXPECT_TRUE(PtInRegion(region.get(), (hidden.left + hidden.right) / 2, (hidden.top + hidden.bottom) / 2));
+        EXPECT_FALSE(PtInRegion(region.get(), bar.right - 2, bar.bottom - 2));
+        EXPECT_TRUE(PtInRegion(region.get(), bar.left + 20, bar.bottom - 2));
+        EXPECT_TRUE(PtInRegion(region.get(), bar.right - Height(bar) + 2, bar.top + 2));
+    }));
+}
+
+TEST_F(LayoutDialogTest, TreeIsReleasedWhenTheWindowIsDestroyed) {
+    LayoutTestDialog dialog(nullptr, true);
+    EXPECT_EQ(IDOK, Run(dialog, [](LayoutTestDialog& d) { EXPECT_TRUE(d.Root()); }));
+    EXPECT_FALSE(dialog.Root());
+}
+
+TEST_F(LayoutDialogTest, ClosedMinimisedReopensNormalAndClosedMaximisedReopensMaximised) {
+    RECT normal = {};
+    {
+        LayoutTestDialog dialog(SECTION, true);
+        EXPECT_EQ(IDOK, Run(dialog, [&](LayoutTestDialog& d) {
+            const RECT window = WindowRectOf(d.Handle());
+            SetWindowPos(d.Handle(), nullptr, 60, 70, Width(window) + 40, Height(window) + 30,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            normal = WindowRectOf(d.Handle());
+            ShowWindow(d.Handle(), SW_MINIMIZE);
+            EXPECT_TRUE(IsIconic(d.Handle()));
+        }));
+    }
+    std::vector<unsigned char> stored;
+    ASSERT_TRUE(app.Profile().GetBinary(SECTION, "WindowPlacement", stored));
+    EXPECT_EQ(stored.size(), 44u);
+    {
+        LayoutTestDialog dialog(SECTION, true);
+        EXPECT_EQ(IDOK, Run(dialog, [&](LayoutTestDialog& d) {
+            EXPECT_FALSE(IsIconic(d.Handle()));
+            EXPECT_FALSE(IsZoomed(d.Handle()));
+            EXPECT_TRUE(SameRect(WindowRectOf(d.Handle()), normal)) << Describe(WindowRectOf(d.Handle()));
+            ShowWindow(d.Handle(), SW_MAXIMIZE);
+            EXPECT_TRUE(IsZoomed(d.Handle()));
+        }));
+    }
+    {
+        LayoutTestDialog dialog(SECTION, true);
+        EXPECT_EQ(IDOK, Run(dialog, [&](LayoutTestDialog& d) {
+            EXPECT_TRUE(IsZoomed(d.Handle()));
+            ShowWindow(d.Handle(), SW_RESTORE);
+            EXPECT_TRUE(SameRect(WindowRectOf(d.Handle()), normal)) << Describe(WindowRectOf(d.Handle()));
+        }));
+    }
+}
+
+TEST_F(LayoutDialogTest, OnlyAStoredPlacementOfExactly44BytesIsApplied) {
+    RECT templateRect = {};
+    {
+        LayoutTestDialog dialog(nullptr, true);
+        Run(dialog, [&](LayoutTestDialog& d) { templateRect = WindowRectOf(d.Handle()); });
+    }
+    const WINDOWPLACEMENT placement = MaximisedPlacement();
+    unsigned char bytes[45] = {};
+    memcpy(bytes, &placement, sizeof placement);
+    for (size_t size : {43u, 45u, 44u}) {
+        ASSERT_TRUE(app.Profile().WriteBinary(SECTION, "WindowPlacement", bytes, size));
+        LayoutTestDialog dialog(SECTION, true);
+        bool zoomed = false;
+        RECT window = {};
+        EXPECT_EQ(IDOK, Run(dialog, [&](LayoutTestDialog& d) {
+            zoomed = IsZoomed(d.Handle()) != FALSE;
+            window = WindowRectOf(d.Handle());
+        }));
+        EXPECT_EQ(zoomed, size == 44) << size << " bytes";
+        if (size != 44) {
+            EXPECT_TRUE(SameRect(window, templateRect)) << size << " bytes: " << Describe(window);
+        }
+    }
+}
+
+TEST_F(LayoutDialogTest, WithoutASectionNothingIsReadOrWritten) {
+    const WINDOWPLACEMENT placement = MaximisedPlacement();
+    ASSERT_TRUE(app.Profile().WriteBinary("", "WindowPlacement", &placement, sizeof placement));
+    const std::string before = ProfileSnapshot();
+    for (const char* section : {static_cast<const char*>(nullptr), ""}) {
+        LayoutTestDialog dialog(section, true);
+        EXPECT_EQ(IDOK, Run(dialog, [](LayoutTestDialog& d) {
+            EXPECT_FALSE(IsZoomed(d.Handle()));
+            ShowWindow(d.Handle(), SW_MAXIMIZE);
+        }));
+    }
+    EXPECT_EQ(ProfileSnapshot(), before);
+    WritePrivateProfileStringA("", nullptr, nullptr, app.Profile().FileName().c_str());
+}
