@@ -52,14 +52,8 @@ INT_PTR Dialog::DoModal()
 
     // The owner is enabled before the dialog goes so that activation returns
     // to it and not to some other application.
-    const bool wasActive = window && GetActiveWindow() == window;
     if (ownerDisabled) EnableWindow(parent_, TRUE);
-    if (window && IsWindow(window)) {
-        SetWindowPos(window, nullptr, 0, 0, 0, 0,
-                     SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
-        if (wasActive && parent_) SetActiveWindow(parent_);
-        DestroyWindow(window);
-    }
+    if (window && IsWindow(window)) DestroyWindow(window);
     UnsubclassWindow();
 
     if (quit) {
@@ -74,7 +68,8 @@ void Dialog::EndDialog(INT_PTR result)
 {
     result_ = result;
     ended_ = true;
-    // Wakes the loop should it be waiting for a message.
+    // A message sent from another thread is handled inside GetMessage,
+    // which would then go on waiting.
     if (Handle()) PostMessageA(Handle(), WM_NULL, 0, 0);
 }
 

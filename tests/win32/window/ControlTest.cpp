@@ -1,5 +1,6 @@
 #include "ScriptedDialog.h"
 #include "window/Application.h"
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -16,6 +17,7 @@ public:
     int clicks = 0;
     int setTextCalls = 0;
     int mouseDowns = 0;
+    int notifications = 0;
     std::vector<UINT> preTranslated;
 
     bool OnReflectedMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) override
@@ -24,6 +26,11 @@ public:
             ++ctlColorCalls;
             if (!handleReflected) return false;
             result = reinterpret_cast<LRESULT>(brush);
+            return true;
+        }
+        if (msg == WM_NOTIFY) {
+            ++notifications;
+            result = 123;
             return true;
         }
         if (msg == WM_COMMAND && HIWORD(wp) == STN_CLICKED) {
@@ -235,4 +242,23 @@ TEST_F(ControlTest, PreTranslateRunsForTheControlBeforeItsDialog)
     EXPECT_EQ(IDOK, dialog.DoModal());
     ASSERT_GT(labelSawProbeAt, 0u);
     EXPECT_EQ(probe, label.preTranslated[labelSawProbeAt - 1]);
+}
+
+TEST_F(ControlTest, NotificationsGoToTheControlThatSentThem)
+{
+    ScriptedDialog dialog;
+    RecordingLabel label;
+    LRESULT fromLabel = 0, fromEdit = -1;
+    dialog.onInit = [&](ScriptedDialog& d) {
+        label.SubclassDlgItem(IDC_LABEL, d);
+        NMHDR header = {d.Item(IDC_LABEL), IDC_LABEL, static_cast<UINT>(NM_CLICK)};
+        fromLabel = SendMessageA(d.Handle(), WM_NOTIFY, IDC_LABEL, (LPARAM)&header);
+        NMHDR other = {d.Item(IDC_EDIT), IDC_EDIT, static_cast<UINT>(NM_CLICK)};
+        fromEdit = SendMessageA(d.Handle(), WM_NOTIFY, IDC_EDIT, (LPARAM)&other);
+        d.EndDialog(IDOK);
+    };
+    dialog.DoModal();
+    EXPECT_EQ(123, fromLabel);
+    EXPECT_EQ(0, fromEdit);
+    EXPECT_EQ(1, label.notifications);
 }

@@ -1,6 +1,7 @@
 #include "ScriptedDialog.h"
 #include "window/Application.h"
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace {
 
@@ -237,4 +238,26 @@ TEST_F(DialogTest, PreTranslateSeesChildMessagesAndCanSwallowThem)
     EXPECT_EQ(IDOK, dialog.DoModal());
     EXPECT_EQ(2, charsSeen);
     EXPECT_EQ("y", text);
+}
+
+TEST_F(DialogTest, EndDialogFromAMessageSentByAnotherThreadEndsTheLoop)
+{
+    ScriptedDialog dialog;
+    std::thread sender;
+    int steps = 0;
+    dialog.onStep = [&](ScriptedDialog& d) {
+        if (++steps == 1) {
+            HWND window = d.Handle();
+            // The pause only lets the loop fall idle first, so that the
+            // message arrives while it waits; the test passes either way.
+            sender = std::thread([window] {
+                Sleep(200);
+                SendMessageA(window, ScriptedDialog::kStep, 0, 0);
+            });
+        } else {
+            d.EndDialog(9);
+        }
+    };
+    EXPECT_EQ(9, dialog.DoModal());
+    sender.join();
 }
