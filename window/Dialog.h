@@ -27,6 +27,9 @@ public:
 
 protected:
     // Default: push member values into the controls, let the system set focus.
+    // The system shows a visible template after this returns, even if it was
+    // hidden here: a dialog that must start hidden hides itself from a
+    // message it posts here.
     virtual BOOL OnInitDialog();
     // Default: take the control values and end with IDOK.
     virtual void OnOK();

@@ -261,3 +261,24 @@ TEST_F(DialogTest, EndDialogFromAMessageSentByAnotherThreadEndsTheLoop)
     EXPECT_EQ(9, dialog.DoModal());
     sender.join();
 }
+
+TEST_F(DialogTest, DialogHiddenFromAMessagePostedDuringInitialisationStaysHidden)
+{
+    // A hide inside OnInitDialog is undone by the system, which shows a
+    // visible template after initialisation; the posted step runs later.
+    ScriptedDialog dialog;
+    const UINT check = ScriptedDialog::kStep + 3;
+    bool visible = true;
+    dialog.onStep = [&](ScriptedDialog& d) {
+        ShowWindow(d.Handle(), SW_HIDE);
+        PostMessageA(d.Handle(), check, 0, 0);
+    };
+    dialog.onPreTranslate = [&](MSG& msg) {
+        if (msg.message != check) return false;
+        visible = IsWindowVisible(dialog.Handle()) != FALSE;
+        dialog.EndDialog(IDOK);
+        return true;
+    };
+    EXPECT_EQ(IDOK, dialog.DoModal());
+    EXPECT_FALSE(visible);
+}
