@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include "layout/LayoutGroup.h"
 #include "layout/LayoutModes.h"
 #include "layout/LayoutNodeRef.h"
 #include "layout/LayoutRect.h"
