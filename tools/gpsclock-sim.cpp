@@ -5,8 +5,9 @@
 //                [behaviour switches]
 //
 // Behaviour switches (also read from the control file whenever its contents
-// change; each reading starts again from the command line's switches, and
-// restarts the command count at 1):
+// change and end with a line feed; lines starting with "#" are comments; each
+// reading starts again from the command line's switches and restarts the
+// command count at 1):
 //   --echo-delay MS       echo each byte MS milliseconds after it came
 //   --no-echo-from N      no echo from the Nth command on
 //   --bad-echo-from N     from the Nth command on echo each byte with bit 0x20
@@ -19,8 +20,8 @@
 //   --offset SECONDS      add SECONDS to the UTC time in the reply
 //   --fixed D:H:M:S       reply with this text verbatim, then CR LF
 //   --extra-bytes N       send N bytes "#" after the echo of "b0" and "0dg"
-//   --unplug-after N      close the terminal and remove the link once the
-//                         echoes of the Nth command are out
+//   --unplug-after N      close the terminal and remove the link 200 ms after
+//                         the echoes of the Nth command went out
 //   --align               send the reply only within the first 300 ms of a
 //                         UTC second
 // Commands are the clock's texts ("b0", "0dg", "\r\nTU", "v", ...XO, ...TS)
@@ -148,6 +149,8 @@ bool IsCommandEnd(const std::string& pending)
     return false;
 }
 
+const long long UNPLUG_GRACE_MS = 200;
+
 class Simulator {
 public:
     enum Kind { BYTES, TIME_REPLY, UNPLUG };
@@ -229,7 +232,8 @@ private:
         std::stringstream text;
         text << file.rdbuf();
         const std::string content = text.str();
-        if (content == control_) return;
+        // A file still being written is taken once it ends its last line.
+        if (content == control_ || content.empty() || content.back() != '\n') return;
         control_ = content;
 
         std::vector<std::string> args;
@@ -286,8 +290,12 @@ private:
             Schedule(echoAt + now_.replyDelayMs, Output{TIME_REPLY, std::string()});
         if ((EndsWith(pending_, "b0") || EndsWith(pending_, "0dg")) && now_.extraBytes > 0)
             Schedule(echoAt, Output{BYTES, std::string(static_cast<size_t>(now_.extraBytes), '#')});
-        if (now_.unplugAfter > 0 && completed_ == now_.unplugAfter)
-            Schedule(outputs_.empty() ? echoAt : outputs_.rbegin()->first, Output{UNPLUG, std::string()});
+        if (now_.unplugAfter > 0 && completed_ == now_.unplugAfter) {
+            // A hang-up drops what the other side has not read yet: give the
+            // last echo time to get there.
+            const long long last = outputs_.empty() ? echoAt : outputs_.rbegin()->first;
+            Schedule(last + UNPLUG_GRACE_MS, Output{UNPLUG, std::string()});
+        }
         pending_.clear();
     }
 

@@ -58,11 +58,15 @@ inline bool SetSimulatorSwitches(const std::string& switches)
     static unsigned generation = 0;
     std::ostringstream tag;
     tag << "#" << GetCurrentProcessId() << "-" << ++generation;
+    // Written aside and renamed, so the simulator never reads half of it.
+    const std::string control = SimulatorFile("HORALUX_SIM_CONTROL");
+    const std::string fresh = control + ".new";
     {
-        std::ofstream control(SimulatorFile("HORALUX_SIM_CONTROL").c_str(), std::ios::binary | std::ios::trunc);
-        control << tag.str() << "\n" << switches << "\n";
-        if (!control) return false;
+        std::ofstream file(fresh.c_str(), std::ios::binary | std::ios::trunc);
+        file << tag.str() << "\n" << switches << "\n";
+        if (!file) return false;
     }
+    if (!MoveFileExA(fresh.c_str(), control.c_str(), MOVEFILE_REPLACE_EXISTING)) return false;
     const std::string applied = "# control applied: " + tag.str() + " ";
     for (int i = 0; i < 500; ++i) {   // hang guard only: it looks ten times a second
         if (ReadWholeFile(SimulatorFile("HORALUX_SIM_LOG")).find(applied) != std::string::npos) return true;
