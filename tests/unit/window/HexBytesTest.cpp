@@ -41,8 +41,3 @@ TEST(HexBytes, RejectsMalformedTextAndKeepsOutput)
     }
 }
 
-TEST(HexBytes, RejectsEmbeddedNul)
-{
-    std::vector<unsigned char> out;
-    EXPECT_FALSE(DecodeHex(std::string("0\0", 2), out));
-}

@@ -48,11 +48,6 @@ TEST_F(ApplicationTest, NameIsTheExecutableWithoutPathAndExtension)
     EXPECT_EQ(std::string(kProgram) + ".INI", app.Profile().FileName());
 }
 
-TEST_F(ApplicationTest, InstanceIsTheLatestApplication)
-{
-    EXPECT_EQ(&app, &Application::Instance());
-    EXPECT_EQ(GetModuleHandleA(nullptr), Application::Instance().Handle());
-}
 
 TEST_F(ApplicationTest, ResourcesLoadOrComeBackEmpty)
 {

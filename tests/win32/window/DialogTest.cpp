@@ -201,18 +201,6 @@ TEST_F(DialogTest, RunsAgainAfterEnding)
     EXPECT_EQ(2, dialog.DoModal());
 }
 
-TEST_F(DialogTest, ItemTextExchangesControlText)
-{
-    ScriptedDialog dialog;
-    std::string read;
-    dialog.onInit = [&](ScriptedDialog& d) {
-        d.SetItemText(IDC_EDIT, "com7");
-        read = d.ItemText(IDC_EDIT);
-        d.EndDialog(IDOK);
-    };
-    dialog.DoModal();
-    EXPECT_EQ("com7", read);
-}
 
 TEST_F(DialogTest, PreTranslateSeesChildMessagesAndCanSwallowThem)
 {
