@@ -9,8 +9,8 @@
 // open forever.
 class ScriptedDialog : public Dialog {
 public:
-    static const INT_PTR kHung = -99;
-    static const UINT kStep = WM_APP + 7;
+    static constexpr INT_PTR kHung = -99;
+    static constexpr UINT kStep = WM_APP + 7;
 
     explicit ScriptedDialog(HWND parent = nullptr, unsigned templateId = IDD_TEST)
         : Dialog(templateId, parent) {}
@@ -77,5 +77,5 @@ protected:
     }
 
 private:
-    static const UINT_PTR kGuardTimer = 0x4755;
+    static constexpr UINT_PTR kGuardTimer = 0x4755;
 };
