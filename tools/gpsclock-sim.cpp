@@ -33,6 +33,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -178,6 +179,11 @@ public:
         // Holding the slave open keeps its settings and stops reads of the
         // master from failing while no program has the port open.
         slave_ = open(slavePath.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        // Make the terminal ours: otherwise the first program to open it
+        // (Wine's server, a session leader) takes it as its controlling
+        // terminal and gets SIGHUP when we close it, on which it dumps its
+        // whole state to stderr.
+        if (slave_ >= 0 && (setsid() >= 0 || getsid(0) == getpid())) ioctl(slave_, TIOCSCTTY, 0);
         termios raw;
         if (slave_ < 0 || tcgetattr(slave_, &raw) != 0) return false;
         cfmakeraw(&raw);
@@ -405,7 +411,8 @@ int main(int argc, char** argv)
     action.sa_handler = OnSignal;
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGHUP, &action, nullptr);
+    // The terminal is ours (see OpenTerminal): unplugging it hangs us up.
+    signal(SIGHUP, SIG_IGN);
     if (exitWithParent) {
         const pid_t parent = getppid();
         prctl(PR_SET_PDEATHSIG, SIGTERM);

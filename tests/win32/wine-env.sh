@@ -15,7 +15,24 @@ wine_prefix_init() {
       /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
       /usr/lib/wine/wineserver -w
     fi
+    map_com_ports
   ) 9>"$WINEPREFIX.lock"
+}
+
+# Wine gives the host's serial devices (/dev/ttyS*) the first COM names and
+# rewrites dosdevices/comN at every start. Pinning COM1 to COM9 to links in
+# $WINEPREFIX/ports lets a simulator stand behind any of them.
+map_com_ports() {
+  local ports="$WINEPREFIX/ports" reg="$WINEPREFIX/ports.reg" i
+  [ -f "$ports/.mapped" ] && return
+  mkdir -p "$ports"
+  {
+    printf 'REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Wine\\Ports]\n'
+    for i in 1 2 3 4 5 6 7 8 9; do printf '"COM%d"="%s/com%d"\n' "$i" "$ports" "$i"; done
+  } >"$reg"
+  /usr/lib/wine/wine64 regedit /S "Z:${reg//\//\\}" >/dev/null 2>&1
+  /usr/lib/wine/wineserver -w
+  touch "$ports/.mapped"
 }
 
 start_display() {
@@ -64,7 +81,7 @@ start_simulator() {
   fi
   stop_simulator
   sim_dir=$(mktemp -d "${TMPDIR:-/tmp}/horalux-sim.XXXXXX")
-  sim_link="$WINEPREFIX/dosdevices/${port,,}"
+  sim_link="$WINEPREFIX/ports/${port,,}"
   export HORALUX_SIM_LOG="$sim_dir/bytes.log" HORALUX_SIM_CONTROL="$sim_dir/control"
   : >"$HORALUX_SIM_LOG"
   : >"$HORALUX_SIM_CONTROL"
