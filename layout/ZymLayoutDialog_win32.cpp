@@ -68,6 +68,10 @@ void ZymLayoutDialog::CreateStatusBar() {
         ShowMessage(Handle(), std::string("Error - Statusbar"));
         return;
     }
+    // The lowest controls reach 5 pixels into the bar; keep it beneath them
+    // so that it does not paint over their bottom edges.
+    SetWindowLongA(statusBar_, GWL_STYLE, GetWindowLongA(statusBar_, GWL_STYLE) | WS_CLIPSIBLINGS);
+    SetWindowPos(statusBar_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     int rightEdge = -1;
     SendMessageA(statusBar_, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(&rightEdge));
     SendMessageA(statusBar_, SB_SETTEXTA, 0 | SBT_NOBORDERS, reinterpret_cast<LPARAM>(""));

@@ -164,8 +164,11 @@ TEST_F(LayoutDialogTest, ResizingMovesTheControlsAndKeepsTheStatusBarAtTheBottom
         EXPECT_EQ(bar.bottom, client.bottom);
         EXPECT_EQ(bar.left, 0);
         EXPECT_EQ(bar.right, client.right);
-        // The lowest control reaches 5 pixels into the status bar.
+        // The lowest control reaches 5 pixels into the status bar, which
+        // lies beneath it.
         EXPECT_EQ(d.ControlRect(IDC_LOG).bottom, bar.top + 5);
+        EXPECT_EQ(GetWindow(d.StatusBar(), GW_HWNDNEXT), nullptr);
+        EXPECT_TRUE(GetWindowLongA(d.StatusBar(), GWL_STYLE) & WS_CLIPSIBLINGS);
     }));
     EXPECT_FALSE(dialog.Root()) << "the tree goes with the window";
 }
