@@ -8,10 +8,11 @@ ini_write com1 0
 
 start_app /Run
 expect_message "You must enter a frequency greater than or equal to 1 second."
+# The idle tray icon comes with the clock timer, so initialisation is over.
+wait_tray_icon 130
 expect_eq "$(drv visible "$TITLE")" hidden "dialog after the refused start"
 expect_eq "$(drv enabled "$TITLE" $START_ID)" enabled "Start after the refused start"
 expect_eq "$(drv enabled "$TITLE" $STOP_ID)" disabled "Stop after the refused start"
-wait_tray_icon 130
 # Two clock-timer ticks later still no worker has touched the port.
 sleep 2
 expect_eq "$(clock_received)" 0 "bytes sent to the clock"

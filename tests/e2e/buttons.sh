@@ -18,6 +18,7 @@ wait_window_icon 130
 stopped_lines=$(log_count .)
 
 act click "$TITLE" $START_ID
+wait_enabled $STOP_ID enabled # Start has run and emptied the log
 until_true "$WAIT_S" log_has_at_least 1 "Time Set" || fail "no line after the second Start"
 first=$(log_lines | head -n1)
 [[ "$first" =~ ^$STAMP\ Time\ Set ]] || fail "the log after a new Start begins with '$first'"

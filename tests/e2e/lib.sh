@@ -17,8 +17,13 @@ e2e_here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 test_name=$(basename "$0" .sh)
 
 fail() {
-  echo "FAIL [$test_name]: $*" >&2
+  local where=${BASH_LINENO[$((${#BASH_LINENO[@]} - 2))]}
+  echo "FAIL [$test_name:$where]: $*" >&2
   screenshot "failure" 2>/dev/null
+  if [ -n "${app_pid:-}" ]; then
+    echo "status log:" >&2
+    drv log "$TITLE" "$LOG_ID" 2>/dev/null | tail -n 8 >&2
+  fi
   exit 1
 }
 
@@ -56,8 +61,19 @@ e2e_pass() {
   exit 0
 }
 
+# Starts Wine's session for the prefix and keeps it up. Its device manager
+# maps COM1 to /dev/ttyS0 when it starts, so the simulator's link has to come
+# after it.
+wine_session_up() {
+  /usr/lib/wine/wineserver -p
+  /usr/lib/wine/wine64 "$HORALUX_DRIVER" wait-gone "no such window" 0 >/dev/null 2>&1
+}
+
 # start_clock [simulator switches]: the aligned simulator as COM1.
-start_clock() { start_simulator com1 --align "$@" || fail "simulator did not start"; }
+start_clock() {
+  wine_session_up
+  start_simulator com1 --align "$@" || fail "simulator did not start"
+}
 
 # Switches for the running simulator, replacing the previous ones.
 clock_control() { printf '%s\n' "$*" >"$HORALUX_SIM_CONTROL"; }
@@ -144,6 +160,11 @@ wait_log() {
   until_true "$WAIT_S" log_has_at_least "$1" "$2" ||
     fail "log never had $1 lines like '$2'; it has: $(log_lines | tr '\n' '|')"
 }
+
+is_enabled() { [ "$(drv enabled "$TITLE" "$1")" = "$2" ]; }
+
+# wait_enabled ID enabled|disabled
+wait_enabled() { until_true "$WAIT_S" is_enabled "$1" "$2" || fail "control $1 did not become $2"; }
 
 is_visible() { [ "$(drv visible "$TITLE")" = "$1" ]; }
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "sync/SyncMessages.h"
 #include "tools/e2e-driver/IconImage.h"
 #include "tools/e2e-driver/ScreenCapture.h"
 
@@ -33,7 +34,7 @@ const char kUsage[] =
     "  log TITLE ID                 print an edit box's lines\n"
     "  syscommand TITLE CMD         post WM_SYSCOMMAND: minimize, restore, close, about or a number\n"
     "  key TITLE escape|enter       post the key to the window's focused control\n"
-    "  tray TITLE dblclick|rclick [ICON-ID]  post the tray callback (WM_USER), icon id 131 by default\n"
+    "  tray TITLE dblclick|rclick [ICON-ID]  post the tray icon's callback message, icon id 131 by default\n"
     "  menu-wait [MS]               wait for a popup menu, print its handle\n"
     "  menu-choose CHAR [MS]        choose the open popup menu's item with this mnemonic\n"
     "  menu-default [MS]            print the command of the open popup menu's default item\n"
@@ -333,7 +334,7 @@ int Run(const std::string& command, const Args& args)
         if (!mouse)
             throw UsageError();
         WPARAM id = args.Size() == 3 ? static_cast<WPARAM>(Number(args[2])) : 131;
-        PostMessageA(t.window, WM_USER, id, mouse);
+        PostMessageA(t.window, WM_TRAY_NOTIFY, id, mouse);
         return 0;
     }
     if (command == "menu-wait" || command == "menu-choose" || command == "menu-default" || command == "menu-close") {
