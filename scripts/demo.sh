@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# Runs horalux.exe under Wine against the simulated GPS clock and shows what it
+# logs:  demo.sh WIN32_BUILD_DIR NATIVE_TOOLS_DIR
+# The clock answers with the true UTC time, so the PC's clock is really set
+# (Wine accepts a set within half a second of the host's time). Uses the
+# user's display, or Xvfb when there is none. Ends after DEMO_SECONDS
+# (default 30) or on Ctrl-C and stops everything it started.
+set -u
+build=${1:?usage: demo.sh WIN32_BUILD_DIR NATIVE_TOOLS_DIR}
+tools=${2:?usage: demo.sh WIN32_BUILD_DIR NATIVE_TOOLS_DIR}
+seconds=${DEMO_SECONDS:-30}
+period=${DEMO_PERIOD:-2}
+
+exe="$build/app/horalux.exe"
+driver="$build/tools/e2e-driver/e2e-driver.exe"
+for f in "$exe" "$driver" "$tools/gpsclock-sim"; do
+  [ -e "$f" ] || { echo "demo: $f is missing; build first (make build)" >&2; exit 1; }
+done
+
+export WINEPREFIX="$build/demo-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export HORALUX_TOOLS_DIR=$tools
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../tests/win32/wine-env.sh"
+title="Orvanel Systems, Inc. GPS Clock"
+screenshot="$build/demo.png"
+
+drv() { /usr/lib/wine/wine64 "$driver" "$@" 2>/dev/null | tr -d '\r'; }
+
+finish() {
+  trap - INT TERM EXIT
+  echo "demo: stopping"
+  drv command "$title" 32774 >/dev/null # Exit
+  drv wait-gone "$title" 5000 >/dev/null
+  /usr/lib/wine/wineserver -k 2>/dev/null
+  [ -n "${app_pid:-}" ] && wait "$app_pid" 2>/dev/null
+  stop_simulator
+  stop_display
+  exit 0
+}
+trap finish INT TERM EXIT
+
+echo "demo: preparing the Wine prefix $WINEPREFIX"
+wine_prefix_init
+start_display
+echo "demo: display $DISPLAY"
+# Wine's device manager links COM1 to /dev/ttyS0 when the session starts, so
+# the session comes first and the clock's link after it.
+/usr/lib/wine/wineserver -p
+drv wait-gone "no such window" 0 >/dev/null
+start_simulator com1 --align || exit 1
+echo "demo: GPS clock simulator on COM1"
+
+printf '[Communication]\r\nCommPort=com1\r\n[Update]\r\nFrequency=%s\r\n' "$period" \
+  >"$WINEPREFIX/drive_c/windows/horalux.INI"
+/usr/lib/wine/wine64 "$exe" run >/dev/null 2>&1 &
+app_pid=$!
+drv wait "$title" 20000 >/dev/null || { echo "demo: horalux.exe did not start" >&2; exit 1; }
+echo "demo: horalux.exe runs (period $period s) for $seconds s; Ctrl-C ends it sooner"
+
+shown=0
+successes=0
+end=$((SECONDS + seconds))
+while [ $SECONDS -lt $end ] && kill -0 "$app_pid" 2>/dev/null; do
+  mapfile -t lines < <(drv log "$title" 1003)
+  # The log keeps the last 100 lines; print those not printed yet.
+  if [ ${#lines[@]} -lt $shown ]; then shown=0; fi
+  for ((i = shown; i < ${#lines[@]}; i++)); do
+    echo "  ${lines[i]}"
+    case ${lines[i]} in *"Time Set"*) successes=$((successes + 1)) ;; esac
+  done
+  shown=${#lines[@]}
+  if [ $successes -ge 3 ] && [ ! -f "$screenshot.done" ]; then
+    drv command "$title" 32773 >/dev/null # Configure: show the dialog
+    sleep 1
+    import -window root "$screenshot" 2>/dev/null && echo "demo: screenshot $screenshot"
+    touch "$screenshot.done"
+  fi
+  sleep 1
+done
+rm -f "$screenshot.done"
+finish
