@@ -1,0 +1,67 @@
+#include "about/AboutContactDlg_win32.h"
+
+#include "about/AboutResource.h"
+#include "about/ContactTable.h"
+#include "about/ReportText.h"
+#include "about/SystemFacts_win32.h"
+
+CAboutContactDlg::CAboutContactDlg(HWND parent) : Dialog(IDD_ABOUT_CONTACT, parent) {}
+
+void CAboutContactDlg::DoDataExchange(bool)
+{
+    if (!versionEdit_.Handle()) versionEdit_.SubclassDlgItem(IDC_ABOUT_VERSION, *this);
+    if (!contactEdit_.Handle()) contactEdit_.SubclassDlgItem(IDC_ABOUT_CONTACT, *this);
+}
+
+BOOL CAboutContactDlg::OnInitDialog()
+{
+    Dialog::OnInitDialog();
+
+    // Asked afresh each time the box opens.
+    const ProblemReport report = ComposeProblemReport(GatherSystemFacts());
+
+    CMapiMailMessage problem;
+    problem.SetRecipient(ContactTable[CONTACT_SUPPORT_ADDRESS]);
+    problem.subject = ContactTable[CONTACT_SUPPORT_SUBJECT];
+    problem.body = report.reportText;
+
+    CMapiMailMessage request;
+    request.SetRecipient(ContactTable[CONTACT_SALES_ADDRESS]);
+    request.subject = ContactTable[CONTACT_SALES_SUBJECT];
+
+    // The mail links take their shown address as their target.
+    supportLink_.message = problem;
+    supportLink_.showTooltip = false;
+    supportLink_.SubclassDlgItem(IDC_ABOUT_SUPPORT, *this);
+
+    webLink_.SetTarget(ContactTable[CONTACT_WEB_ADDRESS], false);
+    webLink_.SubclassDlgItem(IDC_ABOUT_WEB, *this);
+
+    salesLink_.message = request;
+    salesLink_.showTooltip = false;
+    salesLink_.SubclassDlgItem(IDC_ABOUT_SALES, *this);
+
+    SetText(report.fileTitle);
+    versionEdit_.SetText(report.versionText);
+    contactEdit_.SetText(ContactTable[CONTACT_BLOCK]);
+    return TRUE;
+}
+
+bool CAboutContactDlg::OnCommand(unsigned id, unsigned code, HWND)
+{
+    if (code == EN_SETFOCUS && (id == IDC_ABOUT_CONTACT || id == IDC_ABOUT_VERSION)) {
+        HideCarets();
+        return true;
+    }
+    return false;
+}
+
+// The texts are for reading: no blinking caret, no selection when tabbed into.
+void CAboutContactDlg::HideCarets()
+{
+    for (Window* edit : {&contactEdit_, &versionEdit_}) {
+        HideCaret(edit->Handle());
+        SendMessageA(edit->Handle(), EM_SETSEL, static_cast<WPARAM>(-1), 0);
+        SendMessageA(edit->Handle(), EM_SCROLLCARET, 0, 0);
+    }
+}

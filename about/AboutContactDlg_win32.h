@@ -1,0 +1,26 @@
+#pragma once
+#include <windows.h>
+#include "about/MailLabel_win32.h"
+#include "about/UrlLabel_win32.h"
+#include "window/Dialog.h"
+
+// The About box: version, the maker's contact block, a web link and two
+// links that compose mail to the maker.
+class CAboutContactDlg : public Dialog {
+public:
+    explicit CAboutContactDlg(HWND parent);
+
+protected:
+    void DoDataExchange(bool save) override;
+    BOOL OnInitDialog() override;
+    bool OnCommand(unsigned id, unsigned code, HWND control) override;
+
+    CUrlLabel webLink_;
+    CMailLabel supportLink_;
+    CMailLabel salesLink_;
+    Window versionEdit_;
+    Window contactEdit_;
+
+private:
+    void HideCarets();
+};

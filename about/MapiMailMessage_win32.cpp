@@ -1,0 +1,169 @@
+#include "about/MapiMailMessage_win32.h"
+
+#include <vector>
+
+#include "about/AboutStrings.h"
+#include "about/NumberPlaceholder.h"
+#include "window/Application.h"
+
+CMapiMailMessage::CMapiMailMessage()
+{
+    library_ = LoadLibraryA("MAPI32.DLL");
+    unsigned status = IDS_MAIL_NO_ERROR;
+    if (library_) {
+        // Through the universal function pointer type, which converts to any other.
+        sendMail_ = reinterpret_cast<MapiSendMailProc>(
+            reinterpret_cast<void (*)()>(GetProcAddress(library_, "MAPISendMail")));
+        if (!sendMail_) status = IDS_MAIL_NO_SENDMAIL;
+    } else {
+        status = IDS_MAIL_NO_LIBRARY;
+    }
+    statusText_ = Application::Instance().LoadString(status);
+}
+
+CMapiMailMessage::CMapiMailMessage(const CMapiMailMessage& other)
+    : CMailMessage(other),
+      error_(other.error_),
+      statusText_(other.statusText_),
+      ownerWindow_(other.ownerWindow_),
+      disabledTopWindow_(other.disabledTopWindow_)
+{
+    ShareLibraryOf(other);
+}
+
+CMapiMailMessage& CMapiMailMessage::operator=(const CMapiMailMessage& other)
+{
+    if (this == &other) return *this;
+    CMailMessage::operator=(other);
+    error_ = other.error_;
+    statusText_ = other.statusText_;
+    ownerWindow_ = other.ownerWindow_;
+    disabledTopWindow_ = other.disabledTopWindow_;
+    ShareLibraryOf(other);
+    return *this;
+}
+
+CMapiMailMessage::~CMapiMailMessage()
+{
+    ReleaseLibrary();
+}
+
+// Both objects free the library once each, so the copy takes a reference of
+// its own; the one it held before is given back.
+void CMapiMailMessage::ShareLibraryOf(const CMapiMailMessage& other)
+{
+    HMODULE shared = nullptr;
+    if (other.library_ &&
+        !GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                            reinterpret_cast<LPCSTR>(other.library_), &shared))
+        shared = nullptr;
+    ReleaseLibrary();
+    library_ = shared;
+    sendMail_ = shared ? other.sendMail_ : nullptr;
+}
+
+void CMapiMailMessage::ReleaseLibrary()
+{
+    if (library_) FreeLibrary(library_);
+    library_ = nullptr;
+    sendMail_ = nullptr;
+}
+
+bool CMapiMailMessage::IsAvailable()
+{
+    char path[MAX_PATH];
+    return GetProfileIntA("MAIL", "MAPI", 0) != 0 &&
+           SearchPathA(nullptr, "MAPI32.DLL", nullptr, MAX_PATH, path, nullptr) != 0;
+}
+
+bool CMapiMailMessage::GetError(std::string& text)
+{
+    text = statusText_;
+    return error_;
+}
+
+bool CMapiMailMessage::Send(unsigned long flags)
+{
+    if (!library_ || !sendMail_) return !error_;
+
+    // The strings live in the request for the whole call; the mail service
+    // gets a valid pointer for every text, empty ones included.
+    MailRequest request = ComposeRequest();
+    MapiRecipDesc originator{};
+    originator.ulRecipClass = MAPI_ORIG;
+    originator.lpszName = request.originator.data();
+
+    std::vector<MapiRecipDesc> recipients(request.recipients.size(), MapiRecipDesc{});
+    for (size_t i = 0; i < recipients.size(); ++i) {
+        recipients[i].ulRecipClass = request.recipients[i].recipClass;
+        recipients[i].lpszName = request.recipients[i].name.data();
+    }
+    std::vector<MapiFileDesc> files(request.files.size(), MapiFileDesc{});
+    for (size_t i = 0; i < files.size(); ++i) {
+        files[i].nPosition = request.files[i].position;
+        files[i].lpszPathName = request.files[i].pathName.data();
+        files[i].lpszFileName = request.files[i].fileName.data();
+    }
+
+    MapiMessage message{};
+    message.lpszSubject = request.subject.data();
+    message.lpszNoteText = request.noteText.data();
+    message.lpOriginator = &originator;
+    message.nRecipCount = static_cast<ULONG>(recipients.size());
+    message.lpRecips = recipients.empty() ? nullptr : recipients.data();
+    message.nFileCount = static_cast<ULONG>(files.size());
+    message.lpFiles = files.empty() ? nullptr : files.data();
+
+    Application& application = Application::Instance();
+    application.BeginWaitCursor();
+    BeginModal();
+    HWND parent = ownerWindow_ ? ownerWindow_ : GetDesktopWindow();
+    const ULONG result = sendMail_(0, reinterpret_cast<ULONG_PTR>(parent),
+                                   &message, static_cast<ULONG>(flags | MAPI_LOGON_UI), 0);
+    if (result != SUCCESS_SUCCESS) {
+        error_ = true;
+        statusText_ = ReplaceNumberPlaceholder(application.LoadString(IDS_MAIL_SEND_FAILED),
+                                               static_cast<long>(result));
+    }
+    EndModal();
+    application.EndWaitCursor();
+    return !error_;
+}
+
+// The mail program's compose window is modal to our active window: that
+// window owns it, holds the capture and takes no input until it closes.
+void CMapiMailMessage::BeginModal()
+{
+    Application::Instance().EnableModeless(false);
+    HWND owner = GetActiveWindow();
+    while (owner && (GetWindowLongA(owner, GWL_STYLE) & WS_CHILD)) owner = GetParent(owner);
+
+    disabledTopWindow_ = nullptr;
+    if (owner) {
+        HWND top = GetAncestor(owner, GA_ROOTOWNER);
+        if (top && top != owner && IsWindowEnabled(top)) {
+            EnableWindow(top, FALSE);
+            disabledTopWindow_ = top;
+        }
+        // Disabling cancels any capture, so it comes first.
+        EnableWindow(owner, FALSE);
+        SetCapture(owner);
+        SetFocus(nullptr);
+    }
+    ownerWindow_ = owner;
+}
+
+void CMapiMailMessage::EndModal()
+{
+    if (ownerWindow_) {
+        ReleaseCapture();
+        EnableWindow(ownerWindow_, TRUE);
+        SetActiveWindow(nullptr);
+        SetActiveWindow(ownerWindow_);
+        SetFocus(ownerWindow_);
+    }
+    if (disabledTopWindow_) EnableWindow(disabledTopWindow_, TRUE);
+    disabledTopWindow_ = nullptr;
+    ownerWindow_ = nullptr;
+    Application::Instance().EnableModeless(true);
+}

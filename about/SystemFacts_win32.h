@@ -1,0 +1,5 @@
+#pragma once
+#include "about/SystemFacts.h"
+
+// Asks the system afresh on every call.
+SystemFacts GatherSystemFacts();

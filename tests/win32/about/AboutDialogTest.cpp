@@ -1,0 +1,237 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "DialogHarness.h"
+#include "FakeMapiRecord.h"
+#include "about/AboutContactDlg_win32.h"
+#include "about/AboutResource.h"
+#include "about/ContactTable.h"
+#include "window/Application.h"
+
+namespace {
+
+using AboutBox = RunInside<CAboutContactDlg>;
+
+std::string ExecutableName()
+{
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string whole(path, length);
+    return whole.substr(whole.rfind('\\') + 1);
+}
+
+std::string BesideExecutable(const std::string& name)
+{
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string whole(path, length);
+    return whole.substr(0, whole.rfind('\\') + 1) + name;
+}
+
+CUrlLabel* LinkOf(Dialog& dialog, int id)
+{
+    return dynamic_cast<CUrlLabel*>(Window::FromHandle(dialog.Item(id)));
+}
+
+void RunAbout(const std::function<void(Dialog&)>& body)
+{
+    AboutBox dialog([&](AboutBox& self) { body(self); }, nullptr);
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+}
+
+// What the screen shows of the window, as a 24-bit bitmap file.
+bool SaveScreenshot(HWND window, const std::string& path)
+{
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    RECT rect;
+    GetWindowRect(window, &rect);
+    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    SelectObject(memory, previous);
+
+    BITMAPINFOHEADER info{};
+    info.biSize = sizeof info;
+    info.biWidth = width;
+    info.biHeight = height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biCompression = BI_RGB;
+    const DWORD stride = ((width * 3 + 3) / 4) * 4;
+    std::vector<BYTE> pixels(stride * height);
+    const int lines = GetDIBits(memory, bitmap, 0, height, pixels.data(),
+                                reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    if (lines != height) return false;
+
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+    FILE* out = std::fopen(path.c_str(), "wb");
+    if (!out) return false;
+    std::fwrite(&file, sizeof file, 1, out);
+    std::fwrite(&info, sizeof info, 1, out);
+    std::fwrite(pixels.data(), 1, pixels.size(), out);
+    return std::fclose(out) == 0;
+}
+
+template <class Proc>
+Proc FakeMail(const char* name)
+{
+    HMODULE library = GetModuleHandleA("MAPI32.DLL");
+    return library ? reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)))
+                   : nullptr;
+}
+
+bool FakeMailLoaded()
+{
+    return FakeMail<FakeMapiLastCallProc>("FakeMapiLastCall") != nullptr;
+}
+
+const FakeMapiCall& LastMail()
+{
+    return *FakeMail<FakeMapiLastCallProc>("FakeMapiLastCall")();
+}
+
+void SetMailResult(ULONG result)
+{
+    FakeMail<FakeMapiSetResultProc>("FakeMapiSetResult")(result);
+}
+
+void ClickLink(Dialog& dialog, int id)
+{
+    SendMessageA(dialog.Handle(), WM_COMMAND, MAKEWPARAM(id, STN_CLICKED),
+                 reinterpret_cast<LPARAM>(dialog.Item(id)));
+}
+
+bool NothingSelected(HWND edit)
+{
+    DWORD start = 1, end = 2;
+    SendMessageA(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    return start == end;
+}
+
+}  // namespace
+
+TEST(AboutContactDialog, ShowsVersionContactAndItsOwnFileName)
+{
+    RunAbout([](Dialog& dialog) {
+        EXPECT_EQ(dialog.GetText(), ExecutableName());
+        EXPECT_EQ(dialog.ItemText(IDC_ABOUT_VERSION), "Version:  2.0.1.0\r\n");
+        EXPECT_EQ(dialog.ItemText(IDC_ABOUT_CONTACT), ContactTable[CONTACT_BLOCK]);
+        EXPECT_TRUE(SaveScreenshot(dialog.Handle(), BesideExecutable("about-dialog.bmp")));
+    });
+}
+
+TEST(AboutContactDialog, ControlsComeInTemplateOrder)
+{
+    RunAbout([](Dialog& dialog) {
+        std::vector<int> ids;
+        for (HWND child = GetWindow(dialog.Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            ids.push_back(GetDlgCtrlID(child));
+        const std::vector<int> expected = {IDC_ABOUT_WEB, IDC_ABOUT_SUPPORT, IDC_ABOUT_CONTACT,
+                                           IDC_ABOUT_SALES, IDOK, IDC_ABOUT_VERSION, IDC_ABOUT_GROUP};
+        EXPECT_EQ(ids, expected);
+    });
+}
+
+TEST(AboutContactDialog, LinksShowTheirAddresses)
+{
+    RunAbout([](Dialog& dialog) {
+        CUrlLabel* web = LinkOf(dialog, IDC_ABOUT_WEB);
+        CUrlLabel* support = LinkOf(dialog, IDC_ABOUT_SUPPORT);
+        CUrlLabel* sales = LinkOf(dialog, IDC_ABOUT_SALES);
+        ASSERT_TRUE(web && support && sales);
+        EXPECT_EQ(web->GetText(), "https://www.orvanel.example.com");
+        EXPECT_EQ(web->Target(), ContactTable[CONTACT_WEB_ADDRESS]);
+        EXPECT_EQ(support->GetText(), ContactTable[CONTACT_SUPPORT_ADDRESS]);
+        EXPECT_EQ(support->Target(), ContactTable[CONTACT_SUPPORT_ADDRESS]);
+        EXPECT_EQ(sales->GetText(), ContactTable[CONTACT_SALES_ADDRESS]);
+        EXPECT_EQ(sales->Target(), ContactTable[CONTACT_SALES_ADDRESS]);
+        for (CUrlLabel* link : {web, support, sales}) {
+            const std::string text = link->GetText();
+            HDC dc = GetDC(link->Handle());
+            HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(link->Handle(), WM_GETFONT, 0, 0)));
+            SIZE extent{};
+            GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+            SelectObject(dc, previous);
+            ReleaseDC(link->Handle(), dc);
+            RECT client;
+            GetClientRect(link->Handle(), &client);
+            EXPECT_EQ(client.right, extent.cx) << text;
+            EXPECT_FALSE(link->showTooltip);
+            EXPECT_NE(GetWindowLongA(link->Handle(), GWL_STYLE) & SS_NOTIFY, 0);
+        }
+    });
+}
+
+TEST(AboutContactDialog, ReadOnlyTextsShowNoSelectionWhenFocused)
+{
+    RunAbout([](Dialog& dialog) {
+        HWND contact = dialog.Item(IDC_ABOUT_CONTACT);
+        HWND version = dialog.Item(IDC_ABOUT_VERSION);
+        EXPECT_EQ(GetFocus(), contact);
+        EXPECT_TRUE(NothingSelected(contact));
+        // The dialog manager selects all of an edit it moves the focus to.
+        SendMessageA(dialog.Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(version), TRUE);
+        EXPECT_EQ(GetFocus(), version);
+        EXPECT_TRUE(NothingSelected(version));
+        SendMessageA(dialog.Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(contact), TRUE);
+        EXPECT_TRUE(NothingSelected(contact));
+    });
+}
+
+TEST(AboutContactDialog, SupportLinkComposesTheProblemReport)
+{
+    RunAbout([](Dialog& dialog) {
+        ASSERT_TRUE(FakeMailLoaded()) << "the test mail library must lie beside the test program";
+        SetMailResult(0);
+        MessageBoxWatcher watcher(Application::Instance().Name());
+        ClickLink(dialog, IDC_ABOUT_SUPPORT);
+        EXPECT_TRUE(watcher.Stop().empty());
+
+        const FakeMapiCall& mail = LastMail();
+        EXPECT_EQ(mail.flags, 9u);
+        EXPECT_EQ(mail.uiParam, reinterpret_cast<ULONG_PTR>(dialog.Handle()));
+        ASSERT_EQ(mail.recipCount, 1u);
+        EXPECT_EQ(mail.recips[0].recipClass, MAPI_TO);
+        EXPECT_STREQ(mail.recips[0].name, ContactTable[CONTACT_SUPPORT_ADDRESS]);
+        EXPECT_STREQ(mail.subject, "Problem Report");
+        const std::string note = mail.note;
+        EXPECT_EQ(note.rfind(">Environment:\r\nApp:       " + ExecutableName() + "\r\nVersion:  2.0.1.0\r\n", 0), 0u)
+            << note;
+        EXPECT_NE(note.find(">How-To-Repeat:\r\n"), std::string::npos);
+        EXPECT_TRUE(LinkOf(dialog, IDC_ABOUT_SUPPORT)->Visited());
+        EXPECT_TRUE(IsWindowEnabled(dialog.Handle()));
+    });
+}
+
+TEST(AboutContactDialog, CancelledRequestStillMarksTheSalesLinkVisited)
+{
+    RunAbout([](Dialog& dialog) {
+        ASSERT_TRUE(FakeMailLoaded()) << "the test mail library must lie beside the test program";
+        SetMailResult(1);
+        MessageBoxWatcher watcher(Application::Instance().Name());
+        ClickLink(dialog, IDC_ABOUT_SALES);
+        EXPECT_TRUE(watcher.Stop().empty());
+        SetMailResult(0);
+
+        const FakeMapiCall& mail = LastMail();
+        ASSERT_EQ(mail.recipCount, 1u);
+        EXPECT_STREQ(mail.recips[0].name, ContactTable[CONTACT_SALES_ADDRESS]);
+        EXPECT_STREQ(mail.subject, "Request for Information");
+        EXPECT_FALSE(mail.noteNull);
+        EXPECT_EQ(mail.noteLength, 0u);
+        EXPECT_TRUE(LinkOf(dialog, IDC_ABOUT_SALES)->Visited());
+    });
+}

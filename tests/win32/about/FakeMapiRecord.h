@@ -1,0 +1,45 @@
+#pragma once
+#include <windows.h>
+
+// What the test mail library saw in its last MAPISendMail call.
+struct FakeMapiCall {
+    int calls;
+    ULONG_PTR session;
+    ULONG_PTR uiParam;
+    ULONG flags;
+    ULONG reserved;
+    bool subjectNull;
+    bool noteNull;
+    char subject[128];
+    char note[4096];
+    ULONG noteLength;
+    ULONG messageFlags;
+    bool originatorNull;
+    ULONG originatorClass;
+    bool originatorNameNull;
+    char originatorName[64];
+    ULONG recipCount;
+    bool recipsNull;
+    struct {
+        ULONG recipClass;
+        bool nameNull;
+        char name[128];
+        bool addressNull;
+        ULONG entryIdSize;
+    } recips[4];
+    ULONG fileCount;
+    bool filesNull;
+    struct {
+        ULONG position;
+        char pathName[128];
+        char fileName[128];
+    } files[4];
+    // The caller's windows while the compose window would be up.
+    bool parentEnabled;
+    HWND capture;
+    HWND focus;
+};
+
+using FakeMapiLastCallProc = const FakeMapiCall*(WINAPI*)();
+using FakeMapiSetResultProc = void(WINAPI*)(ULONG result);
+using FakeMapiResetProc = void(WINAPI*)();

@@ -1,0 +1,6 @@
+// The window layer needs its application object before any test runs.
+#include <windows.h>
+
+#include "window/Application.h"
+
+static Application application(GetModuleHandleA(nullptr));
