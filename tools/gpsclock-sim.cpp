@@ -18,12 +18,14 @@
 //                         the year), short (its first 13 bytes), garbage
 //                         (14 unparseable bytes) or none
 //   --offset SECONDS      add SECONDS to the UTC time in the reply
+//   --lead MS             run the clock MS milliseconds ahead of the host
+//                         (behind when negative), for the reply and --align
 //   --fixed D:H:M:S       reply with this text verbatim, then CR LF
 //   --extra-bytes N       send N bytes "#" after the echo of "b0" and "0dg"
 //   --unplug-after N      close the terminal and remove the link 200 ms after
 //                         the echoes of the Nth command went out
-//   --align               send the reply only within the first 300 ms of a
-//                         UTC second
+//   --align               send the reply only within the first 150 ms of a
+//                         second of the clock
 // Commands are the clock's texts ("b0", "0dg", "\r\nTU", "v", ...XO, ...TS)
 // as they complete in the received bytes; bytes of an unfinished command count
 // as part of the next one.
@@ -68,6 +70,7 @@ struct Behaviour {
     long replyDelayMs = 0;
     std::string reply = "normal";
     long offsetSeconds = 0;
+    long leadMs = 0;
     std::string fixed;
     long extraBytes = 0;
     long unplugAfter = 0;
@@ -88,7 +91,7 @@ bool ApplySwitches(const std::vector<std::string>& args, Behaviour& b, std::stri
     const std::map<std::string, long*> numbers = {
         {"--echo-delay", &b.echoDelayMs},   {"--no-echo-from", &b.noEchoFrom},
         {"--bad-echo-from", &b.badEchoFrom}, {"--stray-from", &b.strayFrom},
-        {"--reply-delay", &b.replyDelayMs}, {"--offset", &b.offsetSeconds},
+        {"--reply-delay", &b.replyDelayMs}, {"--offset", &b.offsetSeconds}, {"--lead", &b.leadMs},
         {"--extra-bytes", &b.extraBytes},   {"--unplug-after", &b.unplugAfter},
     };
     for (size_t i = 0; i < args.size(); ++i) {
@@ -128,11 +131,13 @@ long long MonotonicMs()
     return static_cast<long long>(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
 }
 
-long RealtimeMsInSecond()
+// The simulated clock's own time in milliseconds since 1970: the host's plus
+// a lead (the clock running ahead of the PC, or behind when negative).
+long long ClockMs(long leadMs)
 {
     timespec t;
     clock_gettime(CLOCK_REALTIME, &t);
-    return t.tv_nsec / 1000000;
+    return static_cast<long long>(t.tv_sec) * 1000 + t.tv_nsec / 1000000 + leadMs;
 }
 
 bool EndsWith(const std::string& text, const char* tail)
@@ -151,6 +156,10 @@ bool IsCommandEnd(const std::string& pending)
 }
 
 const long long UNPLUG_GRACE_MS = 200;
+// An aligned reply leaves within this much of the start of a second; the
+// caller sets the clock 100 to 200 ms after it arrives, so the set stays well
+// inside the half second that Wine allows.
+const long ALIGN_WINDOW_MS = 150;
 
 class Simulator {
 public:
@@ -315,7 +324,7 @@ private:
         if (!now_.fixed.empty()) {
             text = now_.fixed + "\r\n";
         } else {
-            const time_t at = time(nullptr) + now_.offsetSeconds;
+            const time_t at = static_cast<time_t>(ClockMs(now_.leadMs) / 1000) + now_.offsetSeconds;
             tm utc;
             gmtime_r(&at, &utc);
             char line[32];
@@ -338,8 +347,8 @@ private:
                 return;
             }
             if (output.kind == TIME_REPLY && now_.align) {
-                const long inSecond = RealtimeMsInSecond();
-                if (inSecond >= 300) {
+                const long inSecond = static_cast<long>(ClockMs(now_.leadMs) % 1000);
+                if (inSecond >= ALIGN_WINDOW_MS) {
                     Schedule(MonotonicMs() + (1000 - inSecond) + 20, output);
                     continue;
                 }
