@@ -1,5 +1,7 @@
 #include "tools/e2e-driver/IconImage.h"
 
+#include "tools/e2e-driver/ResourceModule.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -21,25 +23,6 @@ std::vector<std::uint32_t> ReadBits(HBITMAP bitmap, int size)
         pixels.clear();
     return pixels;
 }
-
-class Module {
-public:
-    explicit Module(const std::string& path)
-        : handle_(LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE))
-    {
-    }
-    ~Module()
-    {
-        if (handle_)
-            FreeLibrary(handle_);
-    }
-    Module(const Module&) = delete;
-    Module& operator=(const Module&) = delete;
-    HMODULE Get() const { return handle_; }
-
-private:
-    HMODULE handle_;
-};
 
 } // namespace
 
@@ -66,7 +49,7 @@ IconImage ReadIcon(HICON icon, int size)
 
 IconImage LoadIconResource(const std::string& path, int id, int size)
 {
-    Module module(path);
+    ResourceModule module(path);
     if (!module.Get())
         return IconImage();
     HICON icon = static_cast<HICON>(LoadImageA(module.Get(), MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0));
@@ -112,7 +95,7 @@ std::vector<std::uint32_t> DrawOn(HICON icon, int size, std::uint32_t background
 IconImage DrawIconResource(const std::string& path, int id, int loadSize, int drawSize)
 {
     IconImage image;
-    Module module(path);
+    ResourceModule module(path);
     if (!module.Get())
         return image;
     HICON icon = static_cast<HICON>(

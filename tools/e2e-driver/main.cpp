@@ -13,7 +13,9 @@
 #include <vector>
 
 #include "sync/SyncMessages.h"
+#include "tools/e2e-driver/BoldMenuItems.h"
 #include "tools/e2e-driver/IconImage.h"
+#include "tools/e2e-driver/ResourceModule.h"
 #include "tools/e2e-driver/ScreenCapture.h"
 
 namespace {
@@ -37,10 +39,10 @@ const char kUsage[] =
     "  tray TITLE dblclick|rclick [ICON-ID]  post the tray icon's callback message, icon id 131 by default\n"
     "  menu-wait [MS]               wait for a popup menu, print its handle\n"
     "  menu-choose CHAR [MS]        choose the open popup menu's item with this mnemonic\n"
-    "  menu-default [MS]            print the command of the open popup menu's default item\n"
+    "  menu-bold EXE MENU-ID [MS]   print the commands of the open popup's items drawn in bold,\n"
+    "                               the popup being the first of menu MENU-ID in EXE's resources\n"
     "  menu-close                   close the open popup menu\n"
     "  msgbox CAPTION [MS]          wait for a message box, print its text, press OK\n"
-    "  no-msgbox CAPTION MS         fail if a message box shows up within MS\n"
     "  rect TITLE                   print the window rectangle: left top right bottom\n"
     "  client-rect TITLE ID         print a control's rectangle in the window's client area\n"
     "  move TITLE X Y W H           move and size the window\n"
@@ -49,7 +51,6 @@ const char kUsage[] =
     "                               icon resource of EXE at SIZE pixels\n"
     "  tray-icon EXE [MS]           print which icon resource of EXE the notification area shows\n"
     "                               (screen pixels of Wine's own tray window), waiting up to MS for one\n"
-    "  tray-window                  print the rectangle of Wine's tray window\n"
     "  x11-window TITLE             print the window's X11 window id (under Wine)\n";
 
 const DWORD kDefaultTimeoutMs = 20000;
@@ -337,7 +338,7 @@ int Run(const std::string& command, const Args& args)
         PostMessageA(t.window, WM_TRAY_NOTIFY, id, mouse);
         return 0;
     }
-    if (command == "menu-wait" || command == "menu-choose" || command == "menu-default" || command == "menu-close") {
+    if (command == "menu-wait" || command == "menu-choose" || command == "menu-close") {
         bool choose = command == "menu-choose";
         args.Need(choose ? 1 : 0, choose ? 2 : 1);
         HWND menu = PopupMenuWindow(args.TimeoutAt(choose ? 1 : 0));
@@ -349,15 +350,25 @@ int Run(const std::string& command, const Args& args)
             if (args[0].size() != 1)
                 throw UsageError();
             PostMessageA(menu, WM_CHAR, static_cast<unsigned char>(args[0][0]), 1);
-        } else if (command == "menu-close") {
-            PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 1);
         } else {
-            HMENU handle = reinterpret_cast<HMENU>(SendMessageA(menu, 0x01E1 /* MN_GETHMENU */, 0, 0));
-            UINT item = handle ? GetMenuDefaultItem(handle, FALSE, 0) : static_cast<UINT>(-1);
-            if (item == static_cast<UINT>(-1))
-                return Fail("cannot read the popup menu's default item from this process");
-            std::cout << item << "\n";
+            PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 1);
         }
+        return 0;
+    }
+    if (command == "menu-bold") {
+        args.Need(2, 3);
+        HWND popup = PopupMenuWindow(args.TimeoutAt(2));
+        if (!popup)
+            return Fail("no popup menu");
+        ResourceModule module(args[0]);
+        HMENU menu = module.Get() ? LoadMenuA(module.Get(), MAKEINTRESOURCEA(Number(args[1]))) : nullptr;
+        if (!menu || !GetSubMenu(menu, 0))
+            return Fail("no menu " + args[1] + " in " + args[0]);
+        RECT area;
+        GetWindowRect(popup, &area);
+        for (UINT id : BoldMenuItems(CaptureScreen(area), GetSubMenu(menu, 0)))
+            std::cout << id << "\n";
+        DestroyMenu(menu);
         return 0;
     }
     if (command == "msgbox") {
@@ -370,15 +381,6 @@ int Run(const std::string& command, const Args& args)
         PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
         bool closed = WaitFor(kDefaultTimeoutMs, [&] { return !IsWindow(box); });
         return closed ? 0 : Fail("the message box did not close");
-    }
-    if (command == "no-msgbox") {
-        args.Need(2, 2);
-        HWND box = MessageBoxWindow(args[0], args.TimeoutAt(1));
-        if (box) {
-            HWND text = GetDlgItem(box, 0xFFFF);
-            return Fail("unexpected message box: " + (text ? TextOf(text) : std::string()));
-        }
-        return 0;
     }
     if (command == "rect") {
         args.Need(1, 1);
@@ -431,10 +433,9 @@ int Run(const std::string& command, const Args& args)
         }
         return Fail("no " + args[1] + " pixel image on stdin");
     }
-    if (command == "tray-icon" || command == "tray-window") {
-        bool icon = command == "tray-icon";
-        args.Need(icon ? 1 : 0, icon ? 2 : 0);
-        HWND tray = WaitFor(icon ? args.TimeoutAt(1) : 0, [] {
+    if (command == "tray-icon") {
+        args.Need(1, 2);
+        HWND tray = WaitFor(args.TimeoutAt(1), [] {
             HWND window = FindWindowA(nullptr, "Wine System Tray");
             return window && IsWindowVisible(window) ? window : nullptr;
         });
@@ -442,10 +443,6 @@ int Run(const std::string& command, const Args& args)
             return Fail("no visible tray window");
         RECT area;
         GetWindowRect(tray, &area);
-        if (!icon) {
-            PrintRect(area);
-            return 0;
-        }
         // Without a window manager other windows may lie on top of it.
         SetWindowPos(tray, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         int size = GetSystemMetrics(SM_CXSMICON);
