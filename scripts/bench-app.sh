@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Figures of the running program under Wine and Xvfb (after `make build`):
+# executable size, start-up time to a visible dialog, CPU time and memory over
+# a stretch idle and a stretch synchronising every second against the
+# simulated clock.    scripts/bench-app.sh [seconds per stretch, default 60]
+set -u
+root=$(cd "$(dirname "$0")/.." && pwd)
+seconds=${1:-60}
+win32="$root/build/win32"
+exe="$win32/app/horalux.exe"
+driver="/usr/lib/wine/wine64 $win32/tools/e2e-driver/e2e-driver.exe"
+caption="Orvanel Systems, Inc. GPS Clock"
+export WINEPREFIX="$win32/bench-app-prefix" WINEDEBUG=-all HORALUX_TOOLS_DIR="$root/build/native/tools"
+. "$root/tests/win32/wine-env.sh"
+
+wine_prefix_init
+start_display
+start_simulator com1 --align || exit 1
+printf '[Communication]\r\nCommPort=com1\r\n[Update]\r\nFrequency=1\r\n' >"$WINEPREFIX/drive_c/windows/horalux.INI"
+
+# CPU seconds (user + system) and resident memory of a process.
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+rss_kib() { awk '/^VmRSS/ {print $2}' "/proc/$1/status"; }
+hwm_kib() { awk '/^VmHWM/ {print $2}' "/proc/$1/status"; }
+hz=$(getconf CLK_TCK)
+
+stretch() {
+  local pid=$1 name=$2 before after rss0
+  before=$(cpu_ticks "$pid"); rss0=$(rss_kib "$pid")
+  sleep "$seconds"
+  after=$(cpu_ticks "$pid")
+  awk -v n="$name" -v t=$((after - before)) -v hz="$hz" -v s="$seconds" -v r0="$rss0" -v r1="$(rss_kib "$pid")" -v p="$(hwm_kib "$pid")" \
+    'BEGIN { printf "%-28s CPU %6.2f s in %d s (%5.2f %%), RSS %6d -> %6d KiB, peak %6d KiB\n", n, t / hz, s, 100 * t / hz / s, r0, r1, p }' 
+}
+
+printf 'executable                   %d bytes (%s)\n' "$(stat -c %s "$exe")" "$exe"
+
+start=$(date +%s.%N)
+/usr/lib/wine/wine64 "$exe" >/dev/null 2>&1 &
+$driver wait "$caption" 30000 >/dev/null || { echo "no dialog"; exit 1; }
+until [ "$($driver visible "$caption")" = visible ]; do sleep 0.01; done
+awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { printf "start-up to visible dialog   %.2f s\n", b - a }' 
+
+pid=$(pgrep -f 'horalux.exe' | head -n1)
+stretch "$pid" "idle"
+$driver click "$caption" 57671 >/dev/null
+stretch "$pid" "synchronising every 1 s"
+sets=$($driver log "$caption" 1003 | grep -c 'Time Set')
+echo "status lines 'Time Set' in the log: $sets"
+
+$driver click "$caption" 57672 >/dev/null
+$driver wait-gone "$caption" 10000 >/dev/null
+stop_simulator
+stop_display
+/usr/lib/wine/wineserver -k 2>/dev/null

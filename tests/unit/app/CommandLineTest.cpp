@@ -1,0 +1,13 @@
+#include "app/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+TEST(WantsAutoStart, RunAnywhereInAnyCase) {
+    for (const char* args : {"run", "/Run", "-RUN", "autorun", "runner", "x RuN y"})
+        EXPECT_TRUE(WantsAutoStart(args)) << args;
+}
+
+TEST(WantsAutoStart, OtherArgumentsDoNot) {
+    for (const char* args : {"", "r un", "/start", "ru", "urn"})
+        EXPECT_FALSE(WantsAutoStart(args)) << args;
+}

@@ -1,0 +1,338 @@
+#include "ui/TimeSyncDlg_win32.h"
+
+#include <ctime>
+
+#include "layout/LayoutGroup.h"
+#include "layout/LayoutModes.h"
+#include "res/resource.h"
+#include "sync/StatusText.h"
+#include "sync/StatusTexts.h"
+#include "sync/SyncMessages.h"
+#include "window/Application.h"
+#include "window/MessageBox.h"
+
+namespace {
+
+const UINT_PTR kClockTimer = 1;
+const UINT_PTR kSyncTimer = 2;
+const UINT_PTR kNoTimer = static_cast<UINT_PTR>(-1);
+
+const char kPortSection[] = "Communication";
+const char kPortKey[] = "CommPort";
+const char kPeriodSection[] = "Update";
+const char kPeriodKey[] = "Frequency";
+
+// The zone's daylight-saving name when it has such rules at all, else its
+// standard name; taken once, as the runtime reports it.
+std::string TimeZoneName() {
+    _tzset();
+    return _daylight ? _tzname[1] : _tzname[0];
+}
+
+// The standard asctime form, line feed included; empty when the time cannot
+// be broken down.
+std::string AscTime(const std::tm* time) {
+    if (!time) return std::string();
+    const char* text = std::asctime(time);
+    return text ? text : std::string();
+}
+
+}  // namespace
+
+CTimeSyncDlg::CTimeSyncDlg(HWND parent, bool autoStart)
+    : ZymLayoutDialog(IDD_MAIN, parent, nullptr, true),
+      timeZoneText_(TimeZoneName()),
+      idleIcon_(Application::Instance().LoadIcon(IDI_NOT_SYNCED)),
+      syncedIcon_(Application::Instance().LoadIcon(IDI_SYNCED)),
+      autoStart_(autoStart),
+      trayIcon_(IDR_TRAY_MENU),
+      runtime_(wakeEvent_.Get()),
+      sync_(*this, runtime_) {
+    currentIcon_ = idleIcon_;
+}
+
+CTimeSyncDlg::~CTimeSyncDlg() = default;
+
+INT_PTR CTimeSyncDlg::DoModal() {
+    if (!wakeEvent_.Get()) {
+        ::ShowMessage(nullptr, IDS_RESOURCE_FAILED);
+        return 3;
+    }
+    return ZymLayoutDialog::DoModal();
+}
+
+BOOL CTimeSyncDlg::OnInitDialog() {
+    ZymLayoutDialog::OnInitDialog();
+
+    HMENU systemMenu = GetSystemMenu(Handle(), FALSE);
+    DeleteMenu(systemMenu, SC_MAXIMIZE, MF_BYCOMMAND);
+    DeleteMenu(systemMenu, SC_RESTORE, MF_BYCOMMAND);
+    const std::string about = Application::Instance().LoadString(IDS_ABOUT_ITEM);
+    if (!about.empty()) {
+        AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuA(systemMenu, MF_STRING, IDM_ABOUT, about.c_str());
+    }
+
+    currentIcon_ = idleIcon_;
+    SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(currentIcon_));
+    SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(currentIcon_));
+
+    trayIcon_.SetNotificationWnd(Handle(), WM_TRAY_NOTIFY);
+    trayIcon_.SetIcon(IDI_NOT_SYNCED);
+
+    clockTimerId_ = SetTimer(Handle(), kClockTimer, 1000, nullptr);
+
+    LoadSettings();
+    BuildLayout();
+    UpdateData(false);
+
+    if (autoStart_) {
+        StartSync();
+        ShowWindow(Handle(), SW_HIDE);
+    } else {
+        UpdateControls();
+    }
+    return TRUE;
+}
+
+void CTimeSyncDlg::DoDataExchange(bool save) {
+    if (save) {
+        gmtText_ = ItemText(IDC_GMT);
+        localText_ = ItemText(IDC_LOCAL_TIME);
+        timeZoneText_ = ItemText(IDC_TIME_ZONE);
+    } else {
+        SetItemText(IDC_GMT, gmtText_);
+        SetItemText(IDC_LOCAL_TIME, localText_);
+        SetItemText(IDC_TIME_ZONE, timeZoneText_);
+    }
+}
+
+void CTimeSyncDlg::LoadSettings() {
+    HWND portBox = Item(IDC_PORT);
+    for (unsigned i = 0; i < IDS_PORT_LIST_COUNT; ++i) {
+        const std::string name = Application::Instance().LoadString(IDS_PORT_LIST_FIRST + i);
+        SendMessageA(portBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    }
+    ProfileStore& profile = Application::Instance().Profile();
+    const std::string port = profile.GetString(kPortSection, kPortKey, "com1");
+    const LRESULT match = SendMessageA(portBox, CB_FINDSTRING, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>(port.c_str()));
+    if (match != CB_ERR) SendMessageA(portBox, CB_SETCURSEL, static_cast<WPARAM>(match), 0);
+    SetItemText(IDC_PERIOD, profile.GetString(kPeriodSection, kPeriodKey, "60"));
+}
+
+void CTimeSyncDlg::SaveSettings() {
+    ProfileStore& profile = Application::Instance().Profile();
+    profile.WriteString(kPortSection, kPortKey, ItemText(IDC_PORT));
+    profile.WriteString(kPeriodSection, kPeriodKey, ItemText(IDC_PERIOD));
+}
+
+void CTimeSyncDlg::BuildLayout() {
+    auto item = [this](int id, uint32_t modes) { return NewItem(id, modes, 0, 0, -1, -1); };
+    auto row = [&](int label, int field, uint32_t modes) {
+        LayoutNodeRef group = NewGroup(HORIZONTAL, modes, 5, 0, 0);
+        group.As<LayoutGroup>()->AddItem(item(label, 0)).AddItem(item(field, 0));
+        return group;
+    };
+
+    LayoutNodeRef frame = NewFramedGroup(IDC_SYSTEM_TIME_FRAME, VERTICAL, FIXED_HEIGHT, 5, 5, 10, 0);
+    frame.As<LayoutGroup>()
+        ->AddGroup(row(IDC_LOCAL_TIME_LABEL, IDC_LOCAL_TIME, 0))
+        .AddGroup(row(IDC_GMT_LABEL, IDC_GMT, 0))
+        .AddGroup(row(IDC_TIME_ZONE_LABEL, IDC_TIME_ZONE, 0));
+
+    LayoutNodeRef left = NewGroup(VERTICAL, 0, 5, 0, 0);
+    left.As<LayoutGroup>()
+        ->AddGroup(row(IDC_PORT_LABEL, IDC_PORT, FIXED_HEIGHT))
+        .AddGroup(row(IDC_PERIOD_LABEL, IDC_PERIOD, FIXED_HEIGHT))
+        .AddGroup(frame)
+        .AddItem(item(IDC_STATUS_LOG, 0));
+
+    const uint32_t button = FIXED_WIDTH | FIXED_HEIGHT;
+    LayoutNodeRef buttons = NewGroup(VERTICAL, FIXED_WIDTH, 5, 0, 0);
+    buttons.As<LayoutGroup>()
+        ->AddItem(item(IDC_START, button))
+        .AddItem(NewSpacer(true))
+        .AddItem(item(IDC_STOP, button))
+        .AddItem(NewSpacer(true))
+        .AddItem(item(IDC_HELP_BUTTON, button))
+        .AddItem(NewSpacer(true))
+        .AddItem(item(IDC_EXIT, button));
+
+    LayoutNodeRef root = CreateRoot(HORIZONTAL, 5, 0);
+    root.As<LayoutGroup>()->AddGroup(left).AddGroup(buttons);
+    UpdateLayout();
+}
+
+LRESULT CTimeSyncDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_SYSCOMMAND:
+        return OnSysCommand(wp, lp);
+    case WM_PAINT:
+        if (IsIconic(Handle())) {
+            OnPaint();
+            return 0;
+        }
+        break;
+    case WM_QUERYDRAGICON:
+        return reinterpret_cast<LRESULT>(currentIcon_);
+    case WM_TIMER:
+        OnTimer(wp);
+        break;
+    case WM_DESTROY:
+        OnDestroy();
+        break;
+    case WM_TRAY_NOTIFY:
+        trayIcon_.OnTrayNotification(wp, lp);
+        return 0;
+    case WM_SYNC_STATUS:
+        return OnSyncStatus(static_cast<int>(wp), static_cast<uint32_t>(lp));
+    default:
+        break;
+    }
+    return ZymLayoutDialog::WindowProc(msg, wp, lp);
+}
+
+bool CTimeSyncDlg::OnCommand(unsigned id, unsigned code, HWND) {
+    switch (id) {
+    case IDC_START:
+    case ID_TRAY_START:
+        StartSync();
+        return true;
+    case IDC_STOP:
+    case ID_TRAY_STOP:
+        StopSync();
+        return true;
+    case IDC_EXIT:
+    case ID_TRAY_EXIT:
+        OnExit();
+        return true;
+    case ID_TRAY_CONFIGURE:
+        ShowWindow(Handle(), SW_RESTORE);
+        return true;
+    case IDC_HELP_BUTTON:
+        Application::Instance().WinHelp(Handle(), HELP_CONTEXT, HID_MAIN_DIALOG);
+        return true;
+    case IDC_STATUS_LOG:
+        return code == EN_ERRSPACE;   // the log is bounded; nothing to do
+    default:
+        return false;
+    }
+}
+
+LRESULT CTimeSyncDlg::OnSysCommand(WPARAM command, LPARAM lp) {
+    if ((command & 0xFFF0) == IDM_ABOUT) {
+        // The About box comes with the About dialog's own change.
+        return 0;
+    }
+    if ((command & 0xFFF0) == SC_MINIMIZE) {
+        ShowWindow(Handle(), SW_HIDE);
+        return 0;
+    }
+    return ZymLayoutDialog::WindowProc(WM_SYSCOMMAND, command, lp);
+}
+
+void CTimeSyncDlg::OnTimer(UINT_PTR timerId) {
+    if (timerId == kClockTimer) {
+        const std::time_t now = std::time(nullptr);
+        gmtText_ = AscTime(std::gmtime(&now));
+        localText_ = AscTime(std::localtime(&now));
+        UpdateData(false);
+    } else if (timerId == kSyncTimer) {
+        PulseEvent(wakeEvent_.Get());
+    }
+    UpdateControls();
+}
+
+void CTimeSyncDlg::OnExit() {
+    UpdateData(true);
+    SaveSettings();
+    StopSync();
+    OnOK();
+}
+
+void CTimeSyncDlg::OnPaint() {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(Handle(), &paint);
+    SendMessageA(Handle(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    RECT client;
+    GetClientRect(Handle(), &client);
+    const int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
+    const int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
+    DrawIcon(dc, x, y, currentIcon_);
+    EndPaint(Handle(), &paint);
+}
+
+void CTimeSyncDlg::OnDestroy() {
+    Application::Instance().WinHelp(Handle(), HELP_QUIT, 0);
+}
+
+LRESULT CTimeSyncDlg::OnSyncStatus(int statusId, uint32_t errorCode) {
+    char stamp[16] = "";
+    const std::time_t now = std::time(nullptr);
+    if (const std::tm* local = std::localtime(&now)) std::strftime(stamp, sizeof stamp, "%H:%M:%S", local);
+
+    const SyncThreadState& state = sync_.State();
+    const std::string text = StatusText(statusId, errorCode, state.hour, state.minute, state.second,
+                                        [](int id, std::string& out) {
+                                            out = Application::Instance().LoadString(static_cast<unsigned>(id));
+                                            return !out.empty();
+                                        });
+    statusLog_.Append(stamp, text);
+    ShowStatusLog();
+    UpdateControls();
+    return 0;
+}
+
+// The whole log goes into the box with redrawing off, scrolled to its end.
+void CTimeSyncDlg::ShowStatusLog() {
+    HWND box = Item(IDC_STATUS_LOG);
+    if (!box) return;
+    SendMessageA(box, WM_SETREDRAW, FALSE, 0);
+    SetWindowTextA(box, statusLog_.Text().c_str());
+    const LRESULT lines = SendMessageA(box, EM_GETLINECOUNT, 0, 0);
+    SendMessageA(box, EM_LINESCROLL, 0, lines);
+    SendMessageA(box, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(box, nullptr, TRUE);
+}
+
+void CTimeSyncDlg::UpdateControls() {
+    const uint32_t flags = sync_.State().flags;
+    const bool running = (flags & SYNC_RUNNING) != 0;
+    EnableWindow(Item(IDC_START), !running);
+    EnableWindow(Item(IDC_PORT), !running);
+    EnableWindow(Item(IDC_PERIOD), !running);
+    EnableWindow(Item(IDC_STOP), running);
+
+    const bool synced = running && (flags & SYNC_LAST_OK);
+    currentIcon_ = synced ? syncedIcon_ : idleIcon_;
+    trayIcon_.SetIcon(synced ? IDI_SYNCED : IDI_NOT_SYNCED);
+    SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(currentIcon_));
+    SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(currentIcon_));
+}
+
+std::string CTimeSyncDlg::PeriodText() {
+    UpdateData(true);
+    return ItemText(IDC_PERIOD);
+}
+
+std::string CTimeSyncDlg::PortText() {
+    return ItemText(IDC_PORT);
+}
+
+void CTimeSyncDlg::ShowMessage(int stringId, const std::string& suffix) {
+    ::ShowMessage(Handle(), Application::Instance().LoadString(static_cast<unsigned>(stringId)) + suffix);
+}
+
+void CTimeSyncDlg::ShowStatusBoxText(const std::string& text) {
+    SetItemText(IDC_STATUS_LOG, text);
+}
+
+void CTimeSyncDlg::ArmPeriodTimer(uint32_t milliseconds) {
+    syncTimerId_ = SetTimer(Handle(), kSyncTimer, milliseconds, nullptr);
+}
+
+void CTimeSyncDlg::KillPeriodTimer() {
+    if (syncTimerId_ != kNoTimer) KillTimer(Handle(), kSyncTimer);
+    syncTimerId_ = kNoTimer;
+}

@@ -1,0 +1,69 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "layout/ZymLayoutDialog_win32.h"
+#include "sync/StatusLog.h"
+#include "sync/SyncControl.h"
+#include "sync/SyncThread_win32.h"
+#include "ui/TrayIcon_win32.h"
+
+// The main window: port and period, Start and Stop, the clock display, the
+// status log and the tray icon. Minimising hides it to the tray.
+class CTimeSyncDlg : public ZymLayoutDialog, private SyncHost {
+public:
+    CTimeSyncDlg(HWND parent, bool autoStart);
+    ~CTimeSyncDlg() override;
+
+    // 3 without showing anything when the wake-up event could not be made.
+    INT_PTR DoModal() override;
+
+    void StartSync() { sync_.StartSync(); }
+    void StopSync() { sync_.StopSync(); }
+
+protected:
+    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
+    BOOL OnInitDialog() override;
+    bool OnCommand(unsigned id, unsigned code, HWND control) override;
+    void DoDataExchange(bool save) override;
+
+private:
+    void OnTimer(UINT_PTR timerId);
+    void OnExit();
+    LRESULT OnSysCommand(WPARAM command, LPARAM lp);
+    void OnPaint();
+    void OnDestroy();
+    LRESULT OnSyncStatus(int statusId, uint32_t errorCode);
+    void UpdateControls() override;
+
+    void LoadSettings();
+    void SaveSettings();
+    void BuildLayout();
+    void ShowStatusLog();
+
+    // SyncHost
+    std::string PeriodText() override;
+    std::string PortText() override;
+    void* DialogWindow() override { return Handle(); }
+    void ShowMessage(int stringId, const std::string& suffix) override;
+    void ClearStatusLog() override { statusLog_.Clear(); }
+    void ShowStatusBoxText(const std::string& text) override;
+    void ArmPeriodTimer(uint32_t milliseconds) override;
+    void KillPeriodTimer() override;
+
+    std::string gmtText_;
+    std::string localText_;
+    std::string timeZoneText_;
+    HICON currentIcon_ = nullptr;
+    HICON idleIcon_ = nullptr;
+    HICON syncedIcon_ = nullptr;
+    bool autoStart_;
+    StatusLog statusLog_;
+    WakeEventHandle wakeEvent_;
+    CTrayIcon trayIcon_;
+    UINT_PTR clockTimerId_ = static_cast<UINT_PTR>(-1);
+    UINT_PTR syncTimerId_ = static_cast<UINT_PTR>(-1);
+    Win32SyncRuntime runtime_;
+    SyncControl sync_;
+};
