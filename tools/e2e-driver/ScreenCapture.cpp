@@ -81,7 +81,7 @@ bool ShowsIcon(const ScreenImage& screen, const IconImage& icon)
 {
     // An icon that is mostly background-dependent would match anything.
     size_t opaque = std::count_if(icon.argb.begin(), icon.argb.end(), [](std::uint32_t p) { return p != 0; });
-    if (opaque < icon.argb.size() / 4)
+    if (opaque == 0 || opaque < icon.argb.size() / 4)
         return false;
     for (int top = 0; top + icon.size <= screen.height; ++top) {
         for (int left = 0; left + icon.size <= screen.width; ++left) {
