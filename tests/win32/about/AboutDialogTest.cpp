@@ -123,31 +123,20 @@ bool NothingSelected(HWND edit)
 
 }  // namespace
 
-TEST(AboutContactDialog, ShowsVersionContactAndItsOwnFileName)
+TEST(AboutContactDialog, ShowsVersionContactLinksAndItsOwnFileName)
 {
     RunAbout([](Dialog& dialog) {
         EXPECT_EQ(dialog.GetText(), ExecutableName());
         EXPECT_EQ(dialog.ItemText(IDC_ABOUT_VERSION), "Version:  2.0.1.0\r\n");
         EXPECT_EQ(dialog.ItemText(IDC_ABOUT_CONTACT), ContactTable[CONTACT_BLOCK]);
-        EXPECT_TRUE(SaveScreenshot(dialog.Handle(), BesideExecutable("about-dialog.bmp")));
-    });
-}
 
-TEST(AboutContactDialog, ControlsComeInTemplateOrder)
-{
-    RunAbout([](Dialog& dialog) {
         std::vector<int> ids;
         for (HWND child = GetWindow(dialog.Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
             ids.push_back(GetDlgCtrlID(child));
-        const std::vector<int> expected = {IDC_ABOUT_WEB, IDC_ABOUT_SUPPORT, IDC_ABOUT_CONTACT,
-                                           IDC_ABOUT_SALES, IDOK, IDC_ABOUT_VERSION, IDC_ABOUT_GROUP};
-        EXPECT_EQ(ids, expected);
-    });
-}
+        const std::vector<int> order = {IDC_ABOUT_WEB, IDC_ABOUT_SUPPORT, IDC_ABOUT_CONTACT,
+                                        IDC_ABOUT_SALES, IDOK, IDC_ABOUT_VERSION, IDC_ABOUT_GROUP};
+        EXPECT_EQ(ids, order);
 
-TEST(AboutContactDialog, LinksShowTheirAddresses)
-{
-    RunAbout([](Dialog& dialog) {
         CUrlLabel* web = LinkOf(dialog, IDC_ABOUT_WEB);
         CUrlLabel* support = LinkOf(dialog, IDC_ABOUT_SUPPORT);
         CUrlLabel* sales = LinkOf(dialog, IDC_ABOUT_SALES);
@@ -158,20 +147,9 @@ TEST(AboutContactDialog, LinksShowTheirAddresses)
         EXPECT_EQ(support->Target(), ContactTable[CONTACT_SUPPORT_ADDRESS]);
         EXPECT_EQ(sales->GetText(), ContactTable[CONTACT_SALES_ADDRESS]);
         EXPECT_EQ(sales->Target(), ContactTable[CONTACT_SALES_ADDRESS]);
-        for (CUrlLabel* link : {web, support, sales}) {
-            const std::string text = link->GetText();
-            HDC dc = GetDC(link->Handle());
-            HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(link->Handle(), WM_GETFONT, 0, 0)));
-            SIZE extent{};
-            GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-            SelectObject(dc, previous);
-            ReleaseDC(link->Handle(), dc);
-            RECT client;
-            GetClientRect(link->Handle(), &client);
-            EXPECT_EQ(client.right, extent.cx) << text;
-            EXPECT_FALSE(link->showTooltip);
-            EXPECT_NE(GetWindowLongA(link->Handle(), GWL_STYLE) & SS_NOTIFY, 0);
-        }
+        for (CUrlLabel* link : {web, support, sales}) EXPECT_FALSE(link->showTooltip);
+
+        EXPECT_TRUE(SaveScreenshot(dialog.Handle(), BesideExecutable("about-dialog.bmp")));
     });
 }
 
@@ -231,7 +209,7 @@ TEST(AboutContactDialog, CancelledRequestStillMarksTheSalesLinkVisited)
         EXPECT_STREQ(mail.recips[0].name, ContactTable[CONTACT_SALES_ADDRESS]);
         EXPECT_STREQ(mail.subject, "Request for Information");
         EXPECT_FALSE(mail.noteNull);
-        EXPECT_EQ(mail.noteLength, 0u);
+        EXPECT_STREQ(mail.note, "");
         EXPECT_TRUE(LinkOf(dialog, IDC_ABOUT_SALES)->Visited());
     });
 }

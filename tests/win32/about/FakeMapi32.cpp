@@ -22,8 +22,7 @@ void CopyText(char* to, size_t size, const char* from)
 }  // namespace
 
 extern "C" __declspec(dllexport) ULONG WINAPI MAPISendMail(ULONG_PTR session, ULONG_PTR uiParam,
-                                                           MapiMessage* message, ULONG flags,
-                                                           ULONG reserved)
+                                                           MapiMessage* message, ULONG flags, ULONG)
 {
     const int calls = lastCall.calls;
     std::memset(&lastCall, 0, sizeof lastCall);
@@ -32,37 +31,26 @@ extern "C" __declspec(dllexport) ULONG WINAPI MAPISendMail(ULONG_PTR session, UL
     c.session = session;
     c.uiParam = uiParam;
     c.flags = flags;
-    c.reserved = reserved;
     c.parentEnabled = IsWindowEnabled(reinterpret_cast<HWND>(uiParam)) != FALSE;
     c.capture = GetCapture();
     c.focus = GetFocus();
-    if (!message) return 2;
 
     c.subjectNull = message->lpszSubject == nullptr;
     CopyText(c.subject, sizeof c.subject, message->lpszSubject);
     c.noteNull = message->lpszNoteText == nullptr;
     CopyText(c.note, sizeof c.note, message->lpszNoteText);
-    c.noteLength = message->lpszNoteText ? static_cast<ULONG>(std::strlen(message->lpszNoteText)) : 0;
-    c.messageFlags = message->flFlags;
-    c.originatorNull = message->lpOriginator == nullptr;
     if (message->lpOriginator) {
         c.originatorClass = message->lpOriginator->ulRecipClass;
         c.originatorNameNull = message->lpOriginator->lpszName == nullptr;
-        CopyText(c.originatorName, sizeof c.originatorName, message->lpOriginator->lpszName);
     }
     c.recipCount = message->nRecipCount;
-    c.recipsNull = message->lpRecips == nullptr;
-    for (ULONG i = 0; message->lpRecips && i < message->nRecipCount && i < 4; ++i) {
-        const MapiRecipDesc& r = message->lpRecips[i];
-        c.recips[i].recipClass = r.ulRecipClass;
-        c.recips[i].nameNull = r.lpszName == nullptr;
-        CopyText(c.recips[i].name, sizeof c.recips[i].name, r.lpszName);
-        c.recips[i].addressNull = r.lpszAddress == nullptr;
-        c.recips[i].entryIdSize = r.ulEIDSize;
+    for (ULONG i = 0; i < message->nRecipCount && i < 4; ++i) {
+        c.recips[i].recipClass = message->lpRecips[i].ulRecipClass;
+        CopyText(c.recips[i].name, sizeof c.recips[i].name, message->lpRecips[i].lpszName);
+        c.recips[i].addressNull = message->lpRecips[i].lpszAddress == nullptr;
     }
     c.fileCount = message->nFileCount;
-    c.filesNull = message->lpFiles == nullptr;
-    for (ULONG i = 0; message->lpFiles && i < message->nFileCount && i < 4; ++i) {
+    for (ULONG i = 0; i < message->nFileCount && i < 4; ++i) {
         c.files[i].position = message->lpFiles[i].nPosition;
         CopyText(c.files[i].pathName, sizeof c.files[i].pathName, message->lpFiles[i].lpszPathName);
         CopyText(c.files[i].fileName, sizeof c.files[i].fileName, message->lpFiles[i].lpszFileName);

@@ -7,28 +7,19 @@ struct FakeMapiCall {
     ULONG_PTR session;
     ULONG_PTR uiParam;
     ULONG flags;
-    ULONG reserved;
     bool subjectNull;
     bool noteNull;
     char subject[128];
     char note[4096];
-    ULONG noteLength;
-    ULONG messageFlags;
-    bool originatorNull;
     ULONG originatorClass;
     bool originatorNameNull;
-    char originatorName[64];
     ULONG recipCount;
-    bool recipsNull;
     struct {
         ULONG recipClass;
-        bool nameNull;
         char name[128];
         bool addressNull;
-        ULONG entryIdSize;
     } recips[4];
     ULONG fileCount;
-    bool filesNull;
     struct {
         ULONG position;
         char pathName[128];

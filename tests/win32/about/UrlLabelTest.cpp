@@ -62,63 +62,69 @@ std::string ToolText(const CUrlLabel& label)
     return text;
 }
 
-// A file that exists but that no program is registered to open.
-std::string UnassociatedFile()
+std::string TempPath(const char* name)
 {
     char directory[MAX_PATH];
     GetTempPathA(MAX_PATH, directory);
-    const std::string path = std::string(directory) + "horalux-link.horaluxtest";
+    return std::string(directory) + name;
+}
+
+// A file that exists but that no program is registered to open.
+std::string UnassociatedFile()
+{
+    const std::string path = TempPath("horalux-link.horaluxtest");
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
     return path;
 }
 
-void Click(Dialog& dialog, int id, const CUrlLabel& label)
-{
-    SendMessageA(dialog.Handle(), WM_COMMAND, MAKEWPARAM(id, STN_CLICKED),
-                 reinterpret_cast<LPARAM>(label.Handle()));
-}
-
 // Clicks the label and returns the texts of the message boxes it showed.
-std::vector<std::string> ClickAndCloseBoxes(Dialog& dialog, int id, const CUrlLabel& label)
+std::vector<std::string> Click(Dialog& dialog, const CUrlLabel& label)
 {
     MessageBoxWatcher watcher(Application::Instance().Name());
-    Click(dialog, id, label);
+    SendMessageA(dialog.Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(label.Handle()), STN_CLICKED),
+                 reinterpret_cast<LPARAM>(label.Handle()));
     return watcher.Stop();
+}
+
+// Runs body with a label on a file the shell cannot open and a private
+// HKEY_CLASSES_ROOT, after one click that learnt the shell's own result.
+void WithFailingLink(const std::function<void(Dialog&, CUrlLabel&, ScratchClassesRoot&, int)>& body)
+{
+    ScratchClassesRoot classes;
+    ASSERT_TRUE(classes.Active());
+    InLabelDialog([&](Dialog& dialog) {
+        CUrlLabel label;
+        label.SetTarget(UnassociatedFile(), false);
+        ASSERT_TRUE(label.SubclassDlgItem(IDC_LABEL_FAILING, dialog));
+        Click(dialog, label);
+        body(dialog, label, classes, label.LastOpenResult());
+    });
 }
 
 }  // namespace
 
-TEST(UrlLabel, AttachingCompletesTextAndTargetFromEachOther)
+TEST(UrlLabel, AttachingCompletesTextAndTargetAndUnderlines)
 {
     InLabelDialog([](Dialog& dialog) {
         CUrlLabel empty;
         empty.SetTarget("https://target.example/", false);
         ASSERT_TRUE(empty.SubclassDlgItem(IDC_LABEL_EMPTY, dialog));
         EXPECT_EQ(empty.GetText(), "https://target.example/");
-        EXPECT_EQ(empty.Target(), "https://target.example/");
 
+        const LOGFONTA original = FontOf(dialog.Item(IDC_LABEL_TEXT));
+        ASSERT_EQ(original.lfUnderline, 0);
         CUrlLabel text;
         ASSERT_TRUE(text.SubclassDlgItem(IDC_LABEL_TEXT, dialog));
         EXPECT_EQ(text.Target(), "plain text target");
-        EXPECT_EQ(text.GetText(), "plain text target");
         EXPECT_NE(GetWindowLongA(text.Handle(), GWL_STYLE) & SS_NOTIFY, 0);
-    });
-}
-
-TEST(UrlLabel, DrawsWithAnUnderlinedCopyOfItsFont)
-{
-    InLabelDialog([](Dialog& dialog) {
-        const LOGFONTA original = FontOf(dialog.Item(IDC_LABEL_TEXT));
-        ASSERT_EQ(original.lfUnderline, 0);
-        CUrlLabel label;
-        ASSERT_TRUE(label.SubclassDlgItem(IDC_LABEL_TEXT, dialog));
-        const LOGFONTA underlined = FontOf(label.Handle());
+        const LOGFONTA underlined = FontOf(text.Handle());
         EXPECT_EQ(underlined.lfUnderline, 1);
         EXPECT_EQ(underlined.lfHeight, original.lfHeight);
         EXPECT_STREQ(underlined.lfFaceName, original.lfFaceName);
-        EXPECT_NE(SendMessageA(label.Handle(), WM_GETFONT, 0, 0),
-                  SendMessageA(dialog.Handle(), WM_GETFONT, 0, 0));
+        EXPECT_EQ(SendMessageA(text.Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(text.Handle()),
+                               MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
+                  TRUE);
     });
 }
 
@@ -139,7 +145,6 @@ TEST(UrlLabel, FitsItselfToItsText)
         EXPECT_EQ(fitted.top, left.top);
         EXPECT_EQ(fitted.right - fitted.left, text.cx);
         EXPECT_EQ(fitted.bottom - fitted.top, text.cy);
-        EXPECT_LT(text.cx, left.right - left.left);
 
         const SIZE centredText = TextExtent(centredLabel.Handle());
         const RECT centredFit = ParentRect(centredLabel.Handle());
@@ -151,7 +156,6 @@ TEST(UrlLabel, FitsItselfToItsText)
         const RECT rightFit = ParentRect(rightLabel.Handle());
         EXPECT_EQ(rightFit.right, right.right);
         EXPECT_EQ(rightFit.right - rightFit.left, TextExtent(rightLabel.Handle()).cx);
-        EXPECT_EQ(rightFit.top, right.top);
     });
 }
 
@@ -163,8 +167,7 @@ TEST(UrlLabel, ColourFollowsHoverThenVisitedThenLink)
         HDC dc = CreateCompatibleDC(nullptr);
         auto colour = [&] {
             SetBkMode(dc, OPAQUE);
-            const LRESULT brush = SendMessageA(dialog.Handle(), WM_CTLCOLORSTATIC,
-                                               reinterpret_cast<WPARAM>(dc),
+            const LRESULT brush = SendMessageA(dialog.Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
                                                reinterpret_cast<LPARAM>(label.Handle()));
             EXPECT_EQ(reinterpret_cast<HGDIOBJ>(brush), GetStockObject(NULL_BRUSH));
             EXPECT_EQ(GetBkMode(dc), TRANSPARENT);
@@ -172,41 +175,31 @@ TEST(UrlLabel, ColourFollowsHoverThenVisitedThenLink)
         };
         const COLORREF link = RGB(0, 0, 238), visited = RGB(85, 26, 139);
         const COLORREF hover = GetSysColor(COLOR_HIGHLIGHT);
+        auto moveTo = [&](int x, int y) {
+            SendMessageA(label.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
+        };
 
         EXPECT_EQ(colour(), link);
         label.MarkVisited(TRUE);
         EXPECT_EQ(colour(), visited);
-
-        SendMessageA(label.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+        moveTo(2, 2);
         EXPECT_EQ(GetCapture(), label.Handle());
         EXPECT_EQ(colour(), hover);
-        SendMessageA(label.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+        moveTo(3, 3);
         EXPECT_EQ(colour(), hover);
-
-        SendMessageA(label.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(static_cast<WORD>(-4), 2));
+        moveTo(-4, 2);
         EXPECT_EQ(GetCapture(), nullptr);
         EXPECT_EQ(colour(), visited);
         label.MarkVisited(FALSE);
         EXPECT_EQ(colour(), link);
 
         // Losing the mouse to another window ends the highlight as well.
-        SendMessageA(label.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(2, 2));
+        moveTo(2, 2);
         EXPECT_EQ(colour(), hover);
         SetCapture(dialog.Handle());
         EXPECT_EQ(colour(), link);
         ReleaseCapture();
         DeleteDC(dc);
-    });
-}
-
-TEST(UrlLabel, SetsItsCursor)
-{
-    InLabelDialog([](Dialog& dialog) {
-        CUrlLabel label;
-        ASSERT_TRUE(label.SubclassDlgItem(IDC_LABEL_TEXT, dialog));
-        EXPECT_EQ(SendMessageA(label.Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(label.Handle()),
-                               MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
-                  TRUE);
     });
 }
 
@@ -221,7 +214,6 @@ TEST(UrlLabel, TooltipHoldsTheTargetAndFollowsItOnlyWhenShown)
         EXPECT_EQ(ToolText(label), "https://first.example/");
 
         label.SetTarget("https://second.example/", false);
-        EXPECT_EQ(label.Target(), "https://second.example/");
         EXPECT_EQ(ToolText(label), "https://first.example/");
         label.SetTarget("https://third.example/", true);
         EXPECT_EQ(ToolText(label), "https://third.example/");
@@ -230,39 +222,23 @@ TEST(UrlLabel, TooltipHoldsTheTargetAndFollowsItOnlyWhenShown)
 
 TEST(UrlLabel, FailedClickShowsTheErrorAndClearsVisited)
 {
-    ScratchClassesRoot classes;
-    ASSERT_TRUE(classes.Active());
-    InLabelDialog([](Dialog& dialog) {
-        CUrlLabel label;
-        label.SetTarget(UnassociatedFile(), false);
-        ASSERT_TRUE(label.SubclassDlgItem(IDC_LABEL_FAILING, dialog));
+    WithFailingLink([](Dialog& dialog, CUrlLabel& label, ScratchClassesRoot&, int shellResult) {
+        EXPECT_LE(shellResult, 32);
         label.MarkVisited(TRUE);
-
-        const auto texts = ClickAndCloseBoxes(dialog, IDC_LABEL_FAILING, label);
+        const auto texts = Click(dialog, label);
         EXPECT_FALSE(label.Visited());
-        EXPECT_LE(label.LastOpenResult(), 32);
         ASSERT_EQ(texts.size(), 1u);
-        EXPECT_EQ(texts[0], OpenErrorText(label.LastOpenResult()));
-        EXPECT_EQ(texts[0].rfind("Unable to open hyperlink:\n\n", 0), 0u);
+        EXPECT_EQ(texts[0], OpenErrorText(shellResult));
     });
 }
 
 TEST(UrlLabel, FallsBackOnTheCommandRegisteredForHtm)
 {
-    ScratchClassesRoot classes;
-    ASSERT_TRUE(classes.Active());
-    InLabelDialog([&](Dialog& dialog) {
-        CUrlLabel label;
-        label.SetTarget(UnassociatedFile(), false);
-        ASSERT_TRUE(label.SubclassDlgItem(IDC_LABEL_FAILING, dialog));
-        ClickAndCloseBoxes(dialog, IDC_LABEL_FAILING, label);
-        const int shellResult = label.LastOpenResult();
-
+    WithFailingLink([](Dialog& dialog, CUrlLabel& label, ScratchClassesRoot& classes, int shellResult) {
         classes.SetDefault(".htm", "HoraluxTest.htm");
-        classes.SetDefault("HoraluxTest.htm\\shell\\open\\command",
-                           "\"C:\\no\\such\\browser.exe\" \"%1\" -new");
-        const auto texts = ClickAndCloseBoxes(dialog, IDC_LABEL_FAILING, label);
-        EXPECT_NE(label.LastOpenResult(), shellResult) << "the registered command did not run";
+        classes.SetDefault("HoraluxTest.htm\\shell\\open\\command", "\"C:\\no\\such\\browser.exe\" \"%1\" -new");
+        const auto texts = Click(dialog, label);
+        ASSERT_NE(shellResult, ERROR_FILE_NOT_FOUND);
         EXPECT_EQ(label.LastOpenResult(), ERROR_FILE_NOT_FOUND);
         ASSERT_EQ(texts.size(), 1u);
         EXPECT_EQ(texts[0], OpenErrorText(ERROR_FILE_NOT_FOUND));
@@ -271,59 +247,39 @@ TEST(UrlLabel, FallsBackOnTheCommandRegisteredForHtm)
 
 TEST(UrlLabel, UnusableRegistrationsLeaveTheShellsResult)
 {
-    ScratchClassesRoot classes;
-    ASSERT_TRUE(classes.Active());
-    InLabelDialog([&](Dialog& dialog) {
-        CUrlLabel label;
-        label.SetTarget(UnassociatedFile(), false);
-        ASSERT_TRUE(label.SubclassDlgItem(IDC_LABEL_FAILING, dialog));
-        ClickAndCloseBoxes(dialog, IDC_LABEL_FAILING, label);
-        const int shellResult = label.LastOpenResult();
-
+    WithFailingLink([](Dialog& dialog, CUrlLabel& label, ScratchClassesRoot& classes, int shellResult) {
         // A value longer than the 260-character buffer is refused, not cut.
         classes.SetDefault(".htm", "HoraluxTest.htm");
         classes.SetDefault("HoraluxTest.htm\\shell\\open\\command",
                            "\"C:\\no\\such\\browser.exe\" " + std::string(300, 'x'));
-        ClickAndCloseBoxes(dialog, IDC_LABEL_FAILING, label);
+        Click(dialog, label);
         EXPECT_EQ(label.LastOpenResult(), shellResult);
 
         // A key without a default value names no command.
         classes.SetDefault(".htm", "HoraluxEmpty.htm");
         classes.SetDefault("HoraluxEmpty.htm\\shell\\open\\command", "");
-        const auto texts = ClickAndCloseBoxes(dialog, IDC_LABEL_FAILING, label);
+        Click(dialog, label);
         EXPECT_EQ(label.LastOpenResult(), shellResult);
-        ASSERT_EQ(texts.size(), 1u);
-        EXPECT_EQ(texts[0], OpenErrorText(shellResult));
     });
 }
 
 TEST(UrlLabel, RegisteredCommandThatRunsMarksTheLinkVisited)
 {
-    ScratchClassesRoot classes;
-    ASSERT_TRUE(classes.Active());
-    char directory[MAX_PATH];
-    GetTempPathA(MAX_PATH, directory);
-    const std::string marker = std::string(directory) + "horalux-link-opened.txt";
+    const std::string marker = TempPath("horalux-link-opened.txt");
     DeleteFileA(marker.c_str());
-    char system[MAX_PATH];
-    GetSystemDirectoryA(system, MAX_PATH);
-    classes.SetDefault(".htm", "HoraluxTest.htm");
-    classes.SetDefault("HoraluxTest.htm\\shell\\open\\command",
-                       std::string(system) + "\\cmd.exe /c type nul > \"" + marker + "\" & rem \"%1\"");
-
-    InLabelDialog([&](Dialog& dialog) {
-        CUrlLabel label;
-        label.SetTarget(UnassociatedFile(), false);
-        ASSERT_TRUE(label.SubclassDlgItem(IDC_LABEL_FAILING, dialog));
-        const auto texts = ClickAndCloseBoxes(dialog, IDC_LABEL_FAILING, label);
-        EXPECT_TRUE(texts.empty());
+    WithFailingLink([&](Dialog& dialog, CUrlLabel& label, ScratchClassesRoot& classes, int) {
+        char system[MAX_PATH];
+        GetSystemDirectoryA(system, MAX_PATH);
+        classes.SetDefault(".htm", "HoraluxTest.htm");
+        classes.SetDefault("HoraluxTest.htm\\shell\\open\\command",
+                           std::string(system) + "\\cmd.exe /c type nul > \"" + marker + "\" & rem \"%1\"");
+        EXPECT_TRUE(Click(dialog, label).empty());
         EXPECT_GT(label.LastOpenResult(), 32);
         EXPECT_TRUE(label.Visited());
     });
-    // Only a guard against hanging: the command runs in its own process.
+    // Only a guard against hanging: the command runs in a process of its own.
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (GetFileAttributesA(marker.c_str()) == INVALID_FILE_ATTRIBUTES &&
-           std::chrono::steady_clock::now() < giveUp)
+    while (GetFileAttributesA(marker.c_str()) == INVALID_FILE_ATTRIBUTES && std::chrono::steady_clock::now() < giveUp)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_NE(GetFileAttributesA(marker.c_str()), INVALID_FILE_ATTRIBUTES);
     DeleteFileA(marker.c_str());
