@@ -2,6 +2,7 @@
 
 #include <ctime>
 
+#include "about/AboutContactDlg_win32.h"
 #include "layout/LayoutGroup.h"
 #include "layout/LayoutModes.h"
 #include "res/resource.h"
@@ -88,10 +89,13 @@ BOOL CTimeSyncDlg::OnInitDialog() {
 
     if (autoStart_) {
         StartSync();
+        // The template is visible, so the dialog manager shows the window
+        // once this returns: that show is held back.
+        keepHidden_ = true;
         ShowWindow(Handle(), SW_HIDE);
-    } else {
-        UpdateControls();
     }
+    // Also after a refused auto-start, so the buttons are right at once.
+    UpdateControls();
     return TRUE;
 }
 
@@ -182,6 +186,9 @@ LRESULT CTimeSyncDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_DESTROY:
         OnDestroy();
         break;
+    case WM_WINDOWPOSCHANGING:
+        OnWindowPosChanging(*reinterpret_cast<WINDOWPOS*>(lp));
+        break;
     case WM_TRAY_NOTIFY:
         trayIcon_.OnTrayNotification(wp, lp);
         return 0;
@@ -208,6 +215,7 @@ bool CTimeSyncDlg::OnCommand(unsigned id, unsigned code, HWND) {
         OnExit();
         return true;
     case ID_TRAY_CONFIGURE:
+        keepHidden_ = false;
         ShowWindow(Handle(), SW_RESTORE);
         return true;
     case IDC_HELP_BUTTON:
@@ -222,7 +230,8 @@ bool CTimeSyncDlg::OnCommand(unsigned id, unsigned code, HWND) {
 
 LRESULT CTimeSyncDlg::OnSysCommand(WPARAM command, LPARAM lp) {
     if ((command & 0xFFF0) == IDM_ABOUT) {
-        // The About box comes with the About dialog's own change.
+        CAboutContactDlg dlg(nullptr);
+        dlg.DoModal();
         return 0;
     }
     if ((command & 0xFFF0) == SC_MINIMIZE) {
@@ -261,6 +270,13 @@ void CTimeSyncDlg::OnPaint() {
     const int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
     DrawIcon(dc, x, y, currentIcon_);
     EndPaint(Handle(), &paint);
+}
+
+void CTimeSyncDlg::OnWindowPosChanging(WINDOWPOS& pos) {
+    if (keepHidden_ && (pos.flags & SWP_SHOWWINDOW)) {
+        pos.flags &= ~SWP_SHOWWINDOW;
+        keepHidden_ = false;
+    }
 }
 
 void CTimeSyncDlg::OnDestroy() {

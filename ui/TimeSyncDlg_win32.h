@@ -34,6 +34,7 @@ private:
     LRESULT OnSysCommand(WPARAM command, LPARAM lp);
     void OnPaint();
     void OnDestroy();
+    void OnWindowPosChanging(WINDOWPOS& pos);
     LRESULT OnSyncStatus(int statusId, uint32_t errorCode);
     void UpdateControls() override;
 
@@ -59,6 +60,8 @@ private:
     HICON idleIcon_ = nullptr;
     HICON syncedIcon_ = nullptr;
     bool autoStart_;
+    // Set at auto-start until the dialog manager's first show has been held back.
+    bool keepHidden_ = false;
     StatusLog statusLog_;
     WakeEventHandle wakeEvent_;
     CTrayIcon trayIcon_;
