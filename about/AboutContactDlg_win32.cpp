@@ -5,7 +5,20 @@
 #include "about/ReportText.h"
 #include "about/SystemFacts_win32.h"
 
-CAboutContactDlg::CAboutContactDlg(HWND parent) : Dialog(IDD_ABOUT_CONTACT, parent) {}
+namespace {
+
+// Without a parent the box belongs to the window the user opened it from, so
+// that window waits behind it as it would for any modal box.
+HWND OwnerFor(HWND parent)
+{
+    if (parent) return parent;
+    HWND active = GetActiveWindow();
+    return active ? GetAncestor(active, GA_ROOT) : nullptr;
+}
+
+}  // namespace
+
+CAboutContactDlg::CAboutContactDlg(HWND parent) : Dialog(IDD_ABOUT_CONTACT, OwnerFor(parent)) {}
 
 void CAboutContactDlg::DoDataExchange(bool)
 {

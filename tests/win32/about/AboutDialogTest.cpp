@@ -153,6 +153,20 @@ TEST(AboutContactDialog, ShowsVersionContactLinksAndItsOwnFileName)
     });
 }
 
+TEST(AboutContactDialog, WithoutParentTheActiveWindowWaitsBehindIt)
+{
+    HWND main = CreateWindowExA(0, "STATIC", "main", WS_POPUP | WS_VISIBLE, 300, 10, 100, 50, nullptr,
+                                nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(main, nullptr);
+    SetActiveWindow(main);
+    RunAbout([main](Dialog& dialog) {
+        EXPECT_EQ(GetWindow(dialog.Handle(), GW_OWNER), main);
+        EXPECT_FALSE(IsWindowEnabled(main));
+    });
+    EXPECT_TRUE(IsWindowEnabled(main));
+    DestroyWindow(main);
+}
+
 TEST(AboutContactDialog, ReadOnlyTextsShowNoSelectionWhenFocused)
 {
     RunAbout([](Dialog& dialog) {
