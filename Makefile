@@ -1,5 +1,6 @@
 # make demo  - run horalux.exe under Wine against the simulated GPS clock
 # make test  - build everything and run all tests (native, Wine, end to end)
+# make bench - figures: one attempt's phases, the program's CPU and memory
 
 BUILD    ?= build
 NATIVE   := $(BUILD)/native
@@ -30,6 +31,10 @@ test: build
 
 demo: build
 	@scripts/demo.sh $(abspath $(WIN32DIR)) $(abspath $(NATIVE))/tools
+
+bench: build
+	@scripts/bench-sync.sh 20
+	@scripts/bench-app.sh 60
 
 clean:
 	rm -rf $(BUILD)
