@@ -128,6 +128,20 @@ TEST(UrlLabel, AttachingCompletesTextAndTargetAndUnderlines)
     });
 }
 
+TEST(UrlLabel, WithoutAFontOfItsOwnUnderlinesItsDialogsFont)
+{
+    InLabelDialog([](Dialog& dialog) {
+        SendMessageA(dialog.Item(IDC_LABEL_RIGHT), WM_SETFONT, 0, FALSE);
+        CUrlLabel label;
+        ASSERT_TRUE(label.SubclassDlgItem(IDC_LABEL_RIGHT, dialog));
+        const LOGFONTA chosen = FontOf(label.Handle());
+        const LOGFONTA dialogFont = FontOf(dialog.Handle());
+        EXPECT_EQ(chosen.lfUnderline, 1);
+        EXPECT_EQ(chosen.lfHeight, dialogFont.lfHeight);
+        EXPECT_STREQ(chosen.lfFaceName, dialogFont.lfFaceName);
+    });
+}
+
 TEST(UrlLabel, FitsItselfToItsText)
 {
     InLabelDialog([](Dialog& dialog) {
