@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 #include "clocklink/GpsClock.h"
 #include "tests/unit/support/FakeClockDevice.h"
 #include "tests/unit/support/VirtualTicker.h"
