@@ -69,6 +69,15 @@ std::string TempPath(const char* name)
     return std::string(directory) + name;
 }
 
+int relayed = 0;
+WNDPROC tooltipProc = nullptr;
+
+LRESULT CALLBACK CountRelays(HWND window, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (msg == TTM_RELAYEVENT) ++relayed;
+    return CallWindowProcA(tooltipProc, window, msg, wp, lp);
+}
+
 // A file that exists but that no program is registered to open.
 std::string UnassociatedFile()
 {
@@ -231,6 +240,24 @@ TEST(UrlLabel, TooltipHoldsTheTargetAndFollowsItOnlyWhenShown)
         EXPECT_EQ(ToolText(label), "https://first.example/");
         label.SetTarget("https://third.example/", true);
         EXPECT_EQ(ToolText(label), "https://third.example/");
+    });
+}
+
+TEST(UrlLabel, MouseMessagesReachTheTooltipOnlyWhenShown)
+{
+    InLabelDialog([](Dialog& dialog) {
+        CUrlLabel label;
+        ASSERT_TRUE(label.SubclassDlgItem(IDC_LABEL_TEXT, dialog));
+        tooltipProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+            label.Tooltip(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CountRelays)));
+        relayed = 0;
+        MSG move{label.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(2, 2), 0, {0, 0}};
+        EXPECT_FALSE(label.PreTranslateMessage(move));
+        EXPECT_EQ(relayed, 0);
+        label.showTooltip = true;
+        EXPECT_FALSE(label.PreTranslateMessage(move));
+        EXPECT_EQ(relayed, 1);
+        SetWindowLongPtrA(label.Tooltip(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(tooltipProc));
     });
 }
 
