@@ -340,6 +340,17 @@ void CTimeSyncDlg::ShowMessage(int stringId, const std::string& suffix) {
     ::ShowMessage(Handle(), Application::Instance().LoadString(static_cast<unsigned>(stringId)) + suffix);
 }
 
+// Reports of the previous worker still queued (its "Stopped setting time."
+// above all) belong to the old run: the new log starts without them. The new
+// worker has not been woken yet, so nothing of its own is dropped.
+void CTimeSyncDlg::ClearStatusLog() {
+    statusLog_.Clear();
+    MSG stale;
+    while (PeekMessageA(&stale, Handle(), WM_SYNC_STATUS, WM_SYNC_STATUS, PM_REMOVE)) {
+    }
+    ShowStatusLog();
+}
+
 void CTimeSyncDlg::ShowStatusBoxText(const std::string& text) {
     SetItemText(IDC_STATUS_LOG, text);
 }

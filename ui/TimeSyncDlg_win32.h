@@ -48,7 +48,7 @@ private:
     std::string PortText() override;
     void* DialogWindow() override { return Handle(); }
     void ShowMessage(int stringId, const std::string& suffix) override;
-    void ClearStatusLog() override { statusLog_.Clear(); }
+    void ClearStatusLog() override;
     void ShowStatusBoxText(const std::string& text) override;
     void ArmPeriodTimer(uint32_t milliseconds) override;
     void KillPeriodTimer() override;
