@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <ostream>
 #include <vector>
 #include "FakeLayoutWindows.h"
 #include "LayoutProbe.h"
@@ -24,6 +25,9 @@ struct Distribution {
     std::vector<Child> children;
     Lengths expected;
 };
+
+// Names the case in test listings instead of a byte dump.
+void PrintTo(const Distribution& d, std::ostream* os) { *os << d.name; }
 
 const int32_t NO_MAX = LAYOUT_UNBOUNDED;
 

@@ -71,6 +71,8 @@ struct AttemptFailure {
     int status;
 };
 
+void PrintTo(const AttemptFailure& f, std::ostream* os) { *os << f.name; }
+
 class AttemptFailureTest : public SyncWorkerTest, public ::testing::WithParamInterface<AttemptFailure> {};
 
 TEST_P(AttemptFailureTest, IsReportedAtEveryTickAndTheWorkerStays) {
