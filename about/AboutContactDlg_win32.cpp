@@ -70,11 +70,13 @@ bool CAboutContactDlg::OnCommand(unsigned id, unsigned code, HWND)
 }
 
 // The texts are for reading: no blinking caret, no selection when tabbed into.
+// The empty selection goes to the start, so the text shows from its first
+// line (the company name) rather than scrolled to the end.
 void CAboutContactDlg::HideCarets()
 {
     for (Window* edit : {&contactEdit_, &versionEdit_}) {
         HideCaret(edit->Handle());
-        SendMessageA(edit->Handle(), EM_SETSEL, static_cast<WPARAM>(-1), 0);
+        SendMessageA(edit->Handle(), EM_SETSEL, 0, 0);
         SendMessageA(edit->Handle(), EM_SCROLLCARET, 0, 0);
     }
 }

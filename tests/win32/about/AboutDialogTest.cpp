@@ -174,12 +174,14 @@ TEST(AboutContactDialog, ReadOnlyTextsShowNoSelectionWhenFocused)
         HWND version = dialog.Item(IDC_ABOUT_VERSION);
         EXPECT_EQ(GetFocus(), contact);
         EXPECT_TRUE(NothingSelected(contact));
+        EXPECT_EQ(SendMessageA(contact, EM_GETFIRSTVISIBLELINE, 0, 0), 0) << "the company name is out of view";
         // The dialog manager selects all of an edit it moves the focus to.
         SendMessageA(dialog.Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(version), TRUE);
         EXPECT_EQ(GetFocus(), version);
         EXPECT_TRUE(NothingSelected(version));
         SendMessageA(dialog.Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(contact), TRUE);
         EXPECT_TRUE(NothingSelected(contact));
+        EXPECT_EQ(SendMessageA(contact, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
     });
 }
 
