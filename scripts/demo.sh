@@ -43,10 +43,6 @@ echo "demo: preparing the Wine prefix $WINEPREFIX"
 wine_prefix_init
 start_display
 echo "demo: display $DISPLAY"
-# Wine's device manager links COM1 to /dev/ttyS0 when the session starts, so
-# the session comes first and the clock's link after it.
-/usr/lib/wine/wineserver -p
-drv wait-gone "no such window" 0 >/dev/null
 start_simulator com1 --align || exit 1
 echo "demo: GPS clock simulator on COM1"
 

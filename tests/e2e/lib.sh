@@ -61,17 +61,8 @@ e2e_pass() {
   exit 0
 }
 
-# Starts Wine's session for the prefix and keeps it up. Its device manager
-# maps COM1 to /dev/ttyS0 when it starts, so the simulator's link has to come
-# after it.
-wine_session_up() {
-  /usr/lib/wine/wineserver -p
-  /usr/lib/wine/wine64 "$HORALUX_DRIVER" wait-gone "no such window" 0 >/dev/null 2>&1
-}
-
 # start_clock [simulator switches]: the aligned simulator as COM1.
 start_clock() {
-  wine_session_up
   start_simulator com1 --align "$@" || fail "simulator did not start"
 }
 
