@@ -36,7 +36,8 @@ const char kUsage[] =
     "  log TITLE ID                 print an edit box's lines\n"
     "  syscommand TITLE CMD         post WM_SYSCOMMAND: minimize, restore, close, about or a number\n"
     "  key TITLE escape|enter       post the key to the window's focused control\n"
-    "  tray TITLE dblclick|rclick [ICON-ID]  post the tray icon's callback message, icon id 131 by default\n"
+    "  tray TITLE dblclick|rclick|MOUSE-MSG [ICON-ID]  post the tray icon's callback message\n"
+    "                               (icon id 131 by default)\n"
     "  menu-wait [MS]               wait for a popup menu, print its handle\n"
     "  menu-choose CHAR [MS]        choose the open popup menu's item with this mnemonic\n"
     "  menu-bold EXE MENU-ID [MS]   print the commands of the open popup's items drawn in bold,\n"
@@ -331,9 +332,7 @@ int Run(const std::string& command, const Args& args)
         args.Need(2, 3);
         if (!Resolve(args, false, t, rc))
             return rc;
-        LPARAM mouse = args[1] == "dblclick" ? WM_LBUTTONDBLCLK : args[1] == "rclick" ? WM_RBUTTONUP : 0;
-        if (!mouse)
-            throw UsageError();
+        LPARAM mouse = args[1] == "dblclick" ? WM_LBUTTONDBLCLK : args[1] == "rclick" ? WM_RBUTTONUP : Number(args[1]);
         WPARAM id = args.Size() == 3 ? static_cast<WPARAM>(Number(args[2])) : 131;
         PostMessageA(t.window, WM_TRAY_NOTIFY, id, mouse);
         return 0;
