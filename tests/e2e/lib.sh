@@ -193,6 +193,8 @@ wait_tray_icon() {
   until_true "$WAIT_S" tray_icon_is "$1" || fail "the tray icon is $(drv tray-icon "$exe_win" 0), expected $1"
 }
 
+tray_icon_gone() { ! drv tray-icon "$exe_win" 0 >/dev/null; }
+
 screenshot() {
   [ -n "${DISPLAY:-}" ] && [ -n "${artifacts:-}" ] && import -window root "$artifacts/$1.png" 2>/dev/null
   true

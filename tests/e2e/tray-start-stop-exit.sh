@@ -45,5 +45,6 @@ expect_eq "$(drv enabled "$TITLE" $START_ID)" enabled "Start after a refused set
 
 choose_tray_item x
 wait_app_gone
+until_true "$WAIT_S" tray_icon_gone || fail "the tray icon stayed after Exit"
 expect_eq "$(ini_read Update Frequency)" 1 "stored period"
 e2e_pass
