@@ -3,12 +3,12 @@
 # executable size, start-up time to a visible dialog, CPU time and memory over
 # a stretch idle and a stretch synchronising every second against the
 # simulated clock.    scripts/bench-app.sh [seconds per stretch, default 60]
-set -u
+set -u -o pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 win32="$root/build/win32"
 exe="$win32/app/horalux.exe"
-driver="/usr/lib/wine/wine64 $win32/tools/e2e-driver/e2e-driver.exe"
+driver_exe="$win32/tools/e2e-driver/e2e-driver.exe"
 caption="Orvanel Systems, Inc. GPS Clock"
 export WINEPREFIX="$win32/bench-app-prefix" WINEDEBUG=-all HORALUX_TOOLS_DIR="$root/build/native/tools"
 . "$root/tests/win32/wine-env.sh"
@@ -17,6 +17,8 @@ wine_prefix_init
 start_display
 start_simulator com1 --align || exit 1
 printf '[Communication]\r\nCommPort=com1\r\n[Update]\r\nFrequency=1\r\n' >"$WINEPREFIX/drive_c/windows/horalux.INI"
+
+driver() { /usr/lib/wine/wine64 "$driver_exe" "$@" | tr -d '\r'; }
 
 # CPU seconds (user + system) and resident memory of a process.
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
@@ -37,19 +39,19 @@ printf 'executable                   %d bytes (%s)\n' "$(stat -c %s "$exe")" "$e
 
 start=$(date +%s.%N)
 /usr/lib/wine/wine64 "$exe" >/dev/null 2>&1 &
-$driver wait "$caption" 30000 >/dev/null || { echo "no dialog"; exit 1; }
-until [ "$($driver visible "$caption")" = visible ]; do sleep 0.01; done
+driver wait "$caption" 30000 >/dev/null || { echo "no dialog"; exit 1; }
+until [ "$(driver visible "$caption")" = visible ]; do sleep 0.01; done
 awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { printf "start-up to visible dialog   %.2f s\n", b - a }' 
 
 pid=$(pgrep -f 'horalux.exe' | head -n1)
 stretch "$pid" "idle"
-$driver click "$caption" 57671 >/dev/null
+driver click "$caption" 57671 >/dev/null
 stretch "$pid" "synchronising every 1 s"
-sets=$($driver log "$caption" 1003 | grep -c 'Time Set')
+sets=$(driver log "$caption" 1003 | grep -c 'Time Set')
 echo "status lines 'Time Set' in the log: $sets"
 
-$driver click "$caption" 57672 >/dev/null
-$driver wait-gone "$caption" 10000 >/dev/null
+driver click "$caption" 57672 >/dev/null
+driver wait-gone "$caption" 10000 >/dev/null
 stop_simulator
 stop_display
 /usr/lib/wine/wineserver -k 2>/dev/null
