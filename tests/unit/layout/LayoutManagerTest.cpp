@@ -5,9 +5,6 @@
 
 namespace {
 
-constexpr uint32_t UDS_ALIGNRIGHT = 0x4;
-constexpr uint32_t UDS_ALIGNLEFT = 0x8;
-
 // A dialog at (100, 100) whose frame is 4 pixels wide with a 24-pixel
 // caption: its client area is 392 x 272.
 class LayoutManagerTest : public ::testing::Test {
@@ -121,38 +118,4 @@ TEST_F(LayoutManagerTest, SizeChangeDuringTheMoveLaysOutAgainFromInside) {
     ASSERT_EQ(probe->cells.size(), 2u);
     EXPECT_EQ(probe->cells[0], probe->cells[1]);
     EXPECT_EQ(probe->Cell(), (LayoutRect{5, 5, 155, 155}));
-}
-
-TEST_F(LayoutManagerTest, EmptyRectangleOrNoRootLeavesEverythingAlone) {
-    manager.UpdateLayout();
-    manager.ResizeRoot({0, 0, 100, 100});
-    EXPECT_EQ(dialog->moves, 0);
-    EXPECT_EQ(dialog->invalidations, 0);
-    LayoutProbe* probe = RootWithProbe(manager, 5);
-    manager.ResizeRoot({10, 10, 10, 100});
-    manager.ResizeRoot({10, 10, 100, 10});
-    manager.ResizeRoot({10, 10, 5, 100});
-    EXPECT_TRUE(probe->cells.empty());
-    manager.ResizeRoot({10, 10, 20, 100});
-    EXPECT_EQ(probe->cells.size(), 1u);
-}
-
-TEST_F(LayoutManagerTest, VisibleAlignedUpDownControlsAreReattachedToTheirBuddies) {
-    auto* edit = windows.AddChild(dialog, 1, "Edit", {0, 0, 50, 20});
-    auto* right = windows.AddChild(dialog, 2, "msctls_updown32", {50, 0, 66, 20}, UDS_ALIGNRIGHT);
-    auto* left = windows.AddChild(dialog, 3, "msctls_updown32", {50, 0, 66, 20}, UDS_ALIGNLEFT);
-    auto* unaligned = windows.AddChild(dialog, 4, "msctls_updown32", {50, 0, 66, 20});
-    auto* hidden = windows.AddChild(dialog, 5, "msctls_updown32", {50, 0, 66, 20}, UDS_ALIGNRIGHT);
-    hidden->style &= ~LayoutWindows::STYLE_VISIBLE;
-    auto* alone = windows.AddChild(dialog, 6, "msctls_updown32", {50, 0, 66, 20}, UDS_ALIGNRIGHT);
-    auto* other = windows.AddChild(dialog, 7, "Button", {50, 0, 66, 20}, UDS_ALIGNRIGHT);
-    for (auto* w : {right, left, unaligned, hidden, other}) w->buddy = edit;
-    RootWithProbe(manager, 5);
-
-    manager.UpdateLayout();
-
-    EXPECT_EQ(right->buddySets, 1);
-    EXPECT_EQ(left->buddySets, 1);
-    EXPECT_EQ(right->buddy, edit);
-    for (auto* w : {unaligned, hidden, alone, other}) EXPECT_EQ(w->buddySets, 0) << w->id;
 }

@@ -34,18 +34,6 @@ TEST(LayoutNodeRef, CopiesShareOneCountAndTheLastReleaseDestroysTheNodeOnce) {
     EXPECT_EQ(destroyedA, 1);
 }
 
-TEST(LayoutNodeRef, NullReferenceYieldsNoNode) {
-    LayoutNodeRef empty;
-    LayoutNodeRef copy = empty;
-    EXPECT_FALSE(copy);
-    EXPECT_EQ(copy.Get(), nullptr);
-    EXPECT_EQ(copy.As<LayoutGroup>(), nullptr);
-    EXPECT_EQ(copy.Count(), 0);
-    LayoutNodeRef probe = MakeProbe(0, 0, 5).ref;
-    EXPECT_EQ(probe.As<LayoutGroup>(), nullptr);
-    EXPECT_EQ(probe.As<LayoutProbe>(), probe.Get());
-}
-
 TEST(LayoutNodeRef, ReleasingTheRootDestroysEveryNodeOfTheTreeExactlyOnce) {
     FakeLayoutWindows windows;
     auto* dialog = windows.AddDialog({0, 0, 300, 200}, {});

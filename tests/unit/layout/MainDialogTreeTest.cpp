@@ -143,11 +143,3 @@ TEST_F(MainDialogTree, LargerWindowGrowsTheStatusLogAndKeepsTheButtons) {
     EXPECT_EQ(Rect(1003).Width(), before.Width() + 200);
     EXPECT_EQ(Rect(1003).Height(), before.Height() + 200);
 }
-
-TEST_F(MainDialogTree, WindowIsNeverSmallerThanTheTreesMinimum) {
-    ResizeClient(100, 60);
-    EXPECT_EQ(dialog->rect.Width(), 6 + 369 + 10);
-    EXPECT_EQ(dialog->rect.Height(), 25 + 161 + 10);
-    ExpectButtonColumn(379, 171);
-    EXPECT_EQ(Rect(1003).Height(), 37);
-}
