@@ -1,68 +1,14 @@
 #include "tests/unit/support/FakeClockDevice.h"
 
 #include <algorithm>
-#include <cstring>
 #include "tests/unit/support/FakeSystemError.h"
-
-namespace {
-
-bool Due(uint32_t at, uint32_t now)
-{
-    return static_cast<int32_t>(now - at) >= 0;
-}
-
-bool EndsWith(const std::string& text, const std::string& tail)
-{
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-} // namespace
-
-void FakeClockDevice::Deliver(const std::string& bytes, uint32_t at)
-{
-    auto position = std::find_if(incoming_.begin(), incoming_.end(), [at](const Arrival& a) {
-        return static_cast<int32_t>(a.at - at) > 0;
-    });
-    for (const char c : bytes) position = incoming_.insert(position, Arrival{at, c}) + 1;
-}
-
-void FakeClockDevice::Fail(const std::string& context)
-{
-    fake_system_error::SetLastErrorCode(failureCode);
-    RecordFailure(context);
-}
-
-bool FakeClockDevice::Open(std::string name)
-{
-    ++opens;
-    Close();
-    if (unplugged) {
-        Fail("FakeClockDevice::Open()");
-        return false;
-    }
-    isOpen = true;
-    portName = name;
-    return true;
-}
-
-bool FakeClockDevice::Close()
-{
-    Flush();
-    const bool wasOpen = isOpen;
-    isOpen = false;
-    return wasOpen;
-}
 
 uint32_t FakeClockDevice::PeekRead()
 {
-    if (unplugged) {
-        Fail("FakeClockDevice::PeekRead()");
-        return 0;
-    }
     const uint32_t now = ticker_.Now();
     uint32_t waiting = 0;
     for (const Arrival& a : incoming_) {
-        if (!Due(a.at, now)) break;
+        if (static_cast<int32_t>(now - a.at) < 0) break;
         ++waiting;
     }
     return waiting;
@@ -71,44 +17,34 @@ uint32_t FakeClockDevice::PeekRead()
 bool FakeClockDevice::Read(void* buffer, uint32_t& count)
 {
     ++readCalls;
-    const uint32_t waiting = PeekRead();
-    if (waiting == 0) {
-        count = 0;
-        return false;
-    }
-    count = std::min(count, waiting);
-    char* out = static_cast<char*>(buffer);
+    count = std::min(count, PeekRead());
     for (uint32_t i = 0; i < count; ++i) {
-        out[i] = incoming_.front().byte;
+        static_cast<char*>(buffer)[i] = incoming_.front().byte;
         incoming_.pop_front();
     }
-    return true;
+    return count > 0;
 }
 
 bool FakeClockDevice::Write(const void* buffer, uint32_t& count)
 {
     const int call = writeCalls++;
-    if (unplugged || (failWritesFrom >= 0 && call >= failWritesFrom)) {
-        Fail("FakeClockDevice::Write()");
+    if (failWritesFrom >= 0 && call >= failWritesFrom) {
+        fake_system_error::SetLastErrorCode(31);
+        RecordFailure("FakeClockDevice::Write()");
         count = 0;
         return false;
     }
     const char* bytes = static_cast<const char*>(buffer);
-    const uint32_t now = ticker_.Now();
+    const uint32_t at = ticker_.Now() + echoDelayMs;
     for (uint32_t i = 0; i < count; ++i) {
         written += bytes[i];
-        writeTimes.push_back(now);
-        Deliver(echoOf(bytes[i]), now + echoDelayMs);
-        for (const auto& answer : answers) {
-            if (EndsWith(written, answer.first)) Deliver(answer.second, now + echoDelayMs + answerDelayMs);
-        }
+        writeTimes.push_back(ticker_.Now());
+        std::string reply = echoOf(bytes[i]);
+        for (const auto& answer : answers)
+            if (written.size() >= answer.first.size() &&
+                written.compare(written.size() - answer.first.size(), answer.first.size(), answer.first) == 0)
+                reply += answer.second;
+        for (char c : reply) incoming_.push_back(Arrival{at, c}); // echo delays never shrink
     }
     return true;
-}
-
-void FakeClockDevice::Flush()
-{
-    ++flushes;
-    const uint32_t now = ticker_.Now();
-    while (!incoming_.empty() && Due(incoming_.front().at, now)) incoming_.pop_front();
 }

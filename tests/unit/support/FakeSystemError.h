@@ -8,7 +8,5 @@
 namespace fake_system_error {
 
 void SetLastErrorCode(uint32_t code);
-void SetText(uint32_t code, const std::string& text);
-void ResetTexts();                          // back to the built-in table
 
 } // namespace fake_system_error
