@@ -15,14 +15,6 @@ public:
 
 }  // namespace
 
-TEST(MailMessage, SetRecipientReplacesTheToList)
-{
-    RecordOnly message;
-    message.to = {"a@x.example", "b@x.example"};
-    message.SetRecipient("support@orvanel.example.com");
-    EXPECT_EQ(message.to, std::vector<std::string>{"support@orvanel.example.com"});
-}
-
 TEST(MailMessage, RecipientsAreToEntriesThenCcEntries)
 {
     RecordOnly message;
