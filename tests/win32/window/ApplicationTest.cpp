@@ -48,15 +48,6 @@ TEST_F(ApplicationTest, NameIsTheExecutableWithoutPathAndExtension)
     EXPECT_EQ(std::string(kProgram) + ".INI", app.Profile().FileName());
 }
 
-
-TEST_F(ApplicationTest, ResourcesLoadOrComeBackEmpty)
-{
-    EXPECT_EQ("Hello from the string table", app.LoadString(IDS_GREETING));
-    EXPECT_EQ("", app.LoadString(4711));
-    EXPECT_NE(nullptr, app.LoadIcon(IDI_TEST));
-    EXPECT_EQ(nullptr, app.LoadIcon(4711));
-}
-
 TEST_F(ApplicationTest, MessageBoxIsCaptionedWithTheApplicationName)
 {
     BoxWatcher watcher;
@@ -64,27 +55,6 @@ TEST_F(ApplicationTest, MessageBoxIsCaptionedWithTheApplicationName)
     EXPECT_EQ(1, watcher.boxesSeen);
     EXPECT_EQ(kProgram, watcher.caption);
     EXPECT_EQ("Something to say", watcher.text);
-}
-
-TEST_F(ApplicationTest, MessageBoxByStringNumberShowsTheTableText)
-{
-    BoxWatcher watcher;
-    EXPECT_EQ(IDOK, ShowMessage(nullptr, static_cast<unsigned>(IDS_GREETING)));
-    EXPECT_EQ(kProgram, watcher.caption);
-    EXPECT_EQ("Hello from the string table", watcher.text);
-}
-
-TEST_F(ApplicationTest, HelpOpensTheHelpFileBesideTheProgram)
-{
-    help = HelpCall();
-    app.SetHelpViewer(&FakeHelp);
-    BoxWatcher watcher;
-    EXPECT_TRUE(app.WinHelp(nullptr, HELP_CONTEXT, 0x20066));
-    EXPECT_EQ(1, help.calls);
-    EXPECT_EQ(app.HelpFilePath(), help.file);
-    EXPECT_EQ(static_cast<UINT>(HELP_CONTEXT), help.command);
-    EXPECT_EQ(0x20066u, help.data);
-    EXPECT_EQ(0, watcher.boxesSeen);
 }
 
 TEST_F(ApplicationTest, FailedHelpIsReported)

@@ -1,6 +1,5 @@
 #include "ScriptedDialog.h"
 #include "window/Application.h"
-#include <commctrl.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -17,8 +16,6 @@ public:
     int clicks = 0;
     int setTextCalls = 0;
     int mouseDowns = 0;
-    int notifications = 0;
-    std::vector<UINT> preTranslated;
 
     bool OnReflectedMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result) override
     {
@@ -28,20 +25,10 @@ public:
             result = reinterpret_cast<LRESULT>(brush);
             return true;
         }
-        if (msg == WM_NOTIFY) {
-            ++notifications;
-            result = 123;
-            return true;
-        }
         if (msg == WM_COMMAND && HIWORD(wp) == STN_CLICKED) {
             ++clicks;
             return handleReflected;
         }
-        return false;
-    }
-    bool PreTranslateMessage(MSG& msg) override
-    {
-        preTranslated.push_back(msg.message);
         return false;
     }
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override
@@ -138,24 +125,6 @@ TEST_F(ControlTest, UnhandledReflectionFallsThroughToTheDialog)
     EXPECT_TRUE(LabelClickReachedDialog(dialog));
 }
 
-TEST_F(ControlTest, ControlOutlivingItsWindowLetsGoAtDestruction)
-{
-    RecordingLabel label;
-    HWND control = nullptr;
-    {
-        ScriptedDialog dialog;
-        dialog.onInit = [&](ScriptedDialog& d) {
-            label.SubclassDlgItem(IDC_LABEL, d);
-            control = label.Handle();
-            d.EndDialog(IDOK);
-        };
-        dialog.DoModal();
-    }
-    ASSERT_NE(nullptr, control);
-    EXPECT_EQ(nullptr, label.Handle());
-    EXPECT_FALSE(IsWindow(control));
-}
-
 TEST_F(ControlTest, DestroyedObjectRestoresTheProcedureAndClearsItsProperties)
 {
     ScriptedDialog dialog;
@@ -205,60 +174,4 @@ TEST_F(ControlTest, SubclassingFailsForMissingControlsAndTwice)
     EXPECT_FALSE(missingOk);
     EXPECT_FALSE(againOk);
     EXPECT_EQ(0, second.preSubclassCalls);
-}
-
-TEST_F(ControlTest, UnsubclassedControlCanBeAttachedAgain)
-{
-    ScriptedDialog dialog;
-    RecordingLabel label;
-    HWND released = nullptr;
-    bool again = false;
-    dialog.onInit = [&](ScriptedDialog& d) {
-        label.SubclassDlgItem(IDC_LABEL, d);
-        released = label.UnsubclassWindow();
-        again = label.SubclassDlgItem(IDC_LABEL, d);
-        d.EndDialog(IDOK);
-    };
-    dialog.DoModal();
-    EXPECT_NE(nullptr, released);
-    EXPECT_TRUE(again);
-    EXPECT_EQ(2, label.preSubclassCalls);
-}
-
-TEST_F(ControlTest, PreTranslateRunsForTheControlBeforeItsDialog)
-{
-    const UINT probe = WM_APP + 20;
-    ScriptedDialog dialog;
-    RecordingLabel label;
-    dialog.onInit = [&](ScriptedDialog& d) { label.SubclassDlgItem(IDC_LABEL, d); };
-    dialog.onStep = [&](ScriptedDialog& d) { PostMessageA(d.Item(IDC_LABEL), probe, 0, 0); };
-    size_t labelSawProbeAt = 0;
-    dialog.onPreTranslate = [&](MSG& msg) {
-        if (msg.message != probe) return false;
-        labelSawProbeAt = label.preTranslated.size();
-        dialog.EndDialog(IDOK);
-        return true;
-    };
-    EXPECT_EQ(IDOK, dialog.DoModal());
-    ASSERT_GT(labelSawProbeAt, 0u);
-    EXPECT_EQ(probe, label.preTranslated[labelSawProbeAt - 1]);
-}
-
-TEST_F(ControlTest, NotificationsGoToTheControlThatSentThem)
-{
-    ScriptedDialog dialog;
-    RecordingLabel label;
-    LRESULT fromLabel = 0, fromEdit = -1;
-    dialog.onInit = [&](ScriptedDialog& d) {
-        label.SubclassDlgItem(IDC_LABEL, d);
-        NMHDR header = {d.Item(IDC_LABEL), IDC_LABEL, static_cast<UINT>(NM_CLICK)};
-        fromLabel = SendMessageA(d.Handle(), WM_NOTIFY, IDC_LABEL, (LPARAM)&header);
-        NMHDR other = {d.Item(IDC_EDIT), IDC_EDIT, static_cast<UINT>(NM_CLICK)};
-        fromEdit = SendMessageA(d.Handle(), WM_NOTIFY, IDC_EDIT, (LPARAM)&other);
-        d.EndDialog(IDOK);
-    };
-    dialog.DoModal();
-    EXPECT_EQ(123, fromLabel);
-    EXPECT_EQ(0, fromEdit);
-    EXPECT_EQ(1, label.notifications);
 }

@@ -21,16 +21,13 @@ public:
     // Runs from a message posted at the end of initialisation, when the
     // dialog is shown and the modal loop runs.
     std::function<void(ScriptedDialog&)> onStep;
-    std::function<bool(unsigned id, unsigned code, HWND control)> onCommand;
     std::function<bool(MSG&)> onPreTranslate;
-    bool cancelEnds = true;
 
     int initCalls = 0;
     int okCalls = 0;
     int cancelCalls = 0;
     std::vector<Command> commands;
     std::vector<bool> exchanges;
-    std::vector<UINT> preTranslated;
 
 protected:
     BOOL OnInitDialog() override
@@ -50,17 +47,16 @@ protected:
     void OnCancel() override
     {
         ++cancelCalls;
-        if (cancelEnds) Dialog::OnCancel();
+        Dialog::OnCancel();
     }
     bool OnCommand(unsigned id, unsigned code, HWND control) override
     {
         commands.push_back({id, code, control});
-        return onCommand ? onCommand(id, code, control) : false;
+        return false;
     }
     void DoDataExchange(bool save) override { exchanges.push_back(save); }
     bool PreTranslateMessage(MSG& msg) override
     {
-        preTranslated.push_back(msg.message);
         return onPreTranslate ? onPreTranslate(msg) : false;
     }
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override
