@@ -28,18 +28,6 @@ TEST(Win32ErrorTest, CapturesTheFailedCallWithoutDisturbingIt)
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
     EXPECT_EQ(static_cast<uint32_t>(ERROR_FILE_NOT_FOUND), error.Code());
     EXPECT_EQ(GetSystemErrorText(ERROR_FILE_NOT_FOUND), error.SystemText());
-    std::string text;
-    EXPECT_TRUE(error.Describe(text));
-    EXPECT_EQ("CDeviceRS232::Close()\n" + error.SystemText(), text);
-}
-
-TEST(Win32ErrorTest, NoErrorOnACleanThread)
-{
-    SetLastError(0);
-    const CWin32Error error;
-    EXPECT_FALSE(error.HasError());
-    std::string text;
-    EXPECT_FALSE(error.Describe(text));
 }
 
 } // namespace
