@@ -31,18 +31,12 @@ extern "C" __declspec(dllexport) ULONG WINAPI MAPISendMail(ULONG_PTR session, UL
     c.session = session;
     c.uiParam = uiParam;
     c.flags = flags;
-    c.parentEnabled = IsWindowEnabled(reinterpret_cast<HWND>(uiParam)) != FALSE;
-    c.capture = GetCapture();
-    c.focus = GetFocus();
 
     c.subjectNull = message->lpszSubject == nullptr;
     CopyText(c.subject, sizeof c.subject, message->lpszSubject);
     c.noteNull = message->lpszNoteText == nullptr;
     CopyText(c.note, sizeof c.note, message->lpszNoteText);
-    if (message->lpOriginator) {
-        c.originatorClass = message->lpOriginator->ulRecipClass;
-        c.originatorNameNull = message->lpOriginator->lpszName == nullptr;
-    }
+    if (message->lpOriginator) c.originatorClass = message->lpOriginator->ulRecipClass;
     c.recipCount = message->nRecipCount;
     for (ULONG i = 0; i < message->nRecipCount && i < 4; ++i) {
         c.recips[i].recipClass = message->lpRecips[i].ulRecipClass;

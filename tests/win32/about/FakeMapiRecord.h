@@ -12,7 +12,6 @@ struct FakeMapiCall {
     char subject[128];
     char note[4096];
     ULONG originatorClass;
-    bool originatorNameNull;
     ULONG recipCount;
     struct {
         ULONG recipClass;
@@ -25,10 +24,6 @@ struct FakeMapiCall {
         char pathName[128];
         char fileName[128];
     } files[4];
-    // The caller's windows while the compose window would be up.
-    bool parentEnabled;
-    HWND capture;
-    HWND focus;
 };
 
 using FakeMapiLastCallProc = const FakeMapiCall*(WINAPI*)();
