@@ -4,6 +4,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 #include "LayoutTestDialog.h"
 #include "window/Application.h"
@@ -27,14 +28,8 @@ RECT ClientRectOf(HWND window) {
     return r;
 }
 
-bool SameRect(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
-std::string Describe(const RECT& r) {
-    return "(" + std::to_string(r.left) + ", " + std::to_string(r.top) + ", " + std::to_string(r.right) +
-           ", " + std::to_string(r.bottom) + ")";
-}
+// Rectangles as comparable, printable tuples.
+std::tuple<LONG, LONG, LONG, LONG> Edges(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 // Values the system would have put in, to tell them from the dialog's.
 MINMAXINFO AskMinMax(HWND window) {
@@ -175,13 +170,13 @@ TEST_F(LayoutDialogTest, MinimisingLeavesTheControlsWhereTheyAre) {
         const RECT log = d.ControlRect(IDC_LOG);
         const RECT ok = d.ControlRect(IDOK);
         SendMessageA(d.Handle(), WM_SIZE, SIZE_MINIMIZED, 0);
-        EXPECT_TRUE(SameRect(d.ControlRect(IDC_LOG), log));
+        EXPECT_EQ(Edges(d.ControlRect(IDC_LOG)), Edges(log));
         ShowWindow(d.Handle(), SW_MINIMIZE);
         EXPECT_TRUE(IsIconic(d.Handle()));
-        EXPECT_TRUE(SameRect(d.ControlRect(IDC_LOG), log));
-        EXPECT_TRUE(SameRect(d.ControlRect(IDOK), ok));
+        EXPECT_EQ(Edges(d.ControlRect(IDC_LOG)), Edges(log));
+        EXPECT_EQ(Edges(d.ControlRect(IDOK)), Edges(ok));
         ShowWindow(d.Handle(), SW_RESTORE);
-        EXPECT_TRUE(SameRect(d.ControlRect(IDC_LOG), log)) << Describe(d.ControlRect(IDC_LOG));
+        EXPECT_EQ(Edges(d.ControlRect(IDC_LOG)), Edges(log));
     }));
 }
 
@@ -226,7 +221,7 @@ TEST_F(LayoutDialogTest, ClosedMinimisedReopensNormalAndClosedMaximisedReopensMa
         EXPECT_EQ(IDOK, Run(dialog, [&](LayoutTestDialog& d) {
             EXPECT_FALSE(IsIconic(d.Handle()));
             EXPECT_FALSE(IsZoomed(d.Handle()));
-            EXPECT_TRUE(SameRect(WindowRectOf(d.Handle()), normal)) << Describe(WindowRectOf(d.Handle()));
+            EXPECT_EQ(Edges(WindowRectOf(d.Handle())), Edges(normal));
             ShowWindow(d.Handle(), SW_MAXIMIZE);
             EXPECT_TRUE(IsZoomed(d.Handle()));
         }));
@@ -236,7 +231,7 @@ TEST_F(LayoutDialogTest, ClosedMinimisedReopensNormalAndClosedMaximisedReopensMa
         EXPECT_EQ(IDOK, Run(dialog, [&](LayoutTestDialog& d) {
             EXPECT_TRUE(IsZoomed(d.Handle()));
             ShowWindow(d.Handle(), SW_RESTORE);
-            EXPECT_TRUE(SameRect(WindowRectOf(d.Handle()), normal)) << Describe(WindowRectOf(d.Handle()));
+            EXPECT_EQ(Edges(WindowRectOf(d.Handle())), Edges(normal));
         }));
     }
 }
@@ -261,7 +256,7 @@ TEST_F(LayoutDialogTest, OnlyAStoredPlacementOfExactly44BytesIsApplied) {
         }));
         EXPECT_EQ(zoomed, size == 44) << size << " bytes";
         if (size != 44) {
-            EXPECT_TRUE(SameRect(window, templateRect)) << size << " bytes: " << Describe(window);
+            EXPECT_EQ(Edges(window), Edges(templateRect)) << size << " bytes";
         }
     }
 }
