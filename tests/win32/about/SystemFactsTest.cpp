@@ -25,20 +25,6 @@ std::string Line(const std::string& text, int index)
 
 }  // namespace
 
-TEST(SystemFacts, ReadsTheProgramsOwnVersionResource)
-{
-    const SystemFacts facts = GatherSystemFacts();
-    ASSERT_TRUE(facts.modulePath.has_value());
-    EXPECT_EQ(GetModuleFileTitle(facts), ExecutableName());
-    ASSERT_TRUE(facts.version.has_value());
-    // The file version differs on purpose: the product version is the one shown.
-    EXPECT_EQ(facts.version->productVersionMS, 0x00020000u);
-    EXPECT_EQ(facts.version->productVersionLS, 0x00010000u);
-    EXPECT_EQ(facts.version->fileFlags, 0u);
-    EXPECT_EQ(facts.version->specialBuild, "present but not flagged");
-    EXPECT_FALSE(facts.version->privateBuild.has_value());
-}
-
 TEST(SystemFacts, ReportUsesTheRealSystemQueries)
 {
     const SystemFacts facts = GatherSystemFacts();
