@@ -220,11 +220,9 @@ TEST(VersionBlock, HoldsVersionNumbersStringsAndTranslation)
     EXPECT_EQ(fixed->dwProductVersionLS, 0x00010000u);
     EXPECT_EQ(fixed->dwFileFlags, 0u);
 
+    // The texts must agree with the numbers; no special build is announced.
     const char* strings[][2] = {
-        {"Comments", "Sets PC time using an Orvanel Systems, Inc. GPS Clock"},
-        {"CompanyName", "Orvanel Systems, Inc."}, {"FileDescription", "Horalux"},
-        {"FileVersion", "2, 0, 1, 0"}, {"InternalName", "Horalux"}, {"OriginalFilename", "horalux.exe"},
-        {"ProductName", "Horalux Application"}, {"ProductVersion", "2, 0, 1, 0"}, {"SpecialBuild", nullptr}};
+        {"FileVersion", "2, 0, 1, 0"}, {"ProductVersion", "2, 0, 1, 0"}, {"SpecialBuild", nullptr}};
     for (const auto& s : strings) {
         char* value = nullptr;
         std::string key = std::string("\\StringFileInfo\\040904B0\\") + s[0];
