@@ -3,6 +3,7 @@
 // next to the floor that the protocol's fixed waits impose.
 //   sync-bench.exe [attempts] [port]
 #include <windows.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -25,6 +26,24 @@ double NowMs() {
     QueryPerformanceCounter(&counter);
     return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
+
+// Handles and private memory of this process: flat across attempts when
+// nothing leaks.
+struct Usage {
+    DWORD handles = 0;
+    SIZE_T privateBytes = 0;
+};
+
+Usage CurrentUsage() {
+    Usage u;
+    GetProcessHandleCount(GetCurrentProcess(), &u.handles);
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    if (GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)) u.privateBytes = counters.PagefileUsage;
+    return u;
+}
+
+Usage afterFirstAttempt;
 
 enum Mark { kWake, kConfigured, kBreakDone, kB0Start, kOdgStart, kTuStart, kEchoU, kSet, kMarks };
 
@@ -109,6 +128,7 @@ public:
             state_.RequestStop();
             return true;
         }
+        if (attempts.size() == 1) afterFirstAttempt = CurrentUsage();
         attempts.emplace_back();
         attempts.back().at[kWake] = NowMs();
         return true;
@@ -162,5 +182,10 @@ int main(int argc, char** argv) {
     Report("\"\\r\\nTU\" echo", kTuStart, kEchoU, 40);
     Report("reply read and parse", kEchoU, kSet, 100);
     Report("wake-up to set", kWake, kSet, 390);
+
+    const Usage end = CurrentUsage();
+    std::printf("\nafter attempt 1 and after attempt %d: handles %lu -> %lu, private memory %lu -> %lu KiB\n", count,
+                afterFirstAttempt.handles, end.handles, static_cast<unsigned long>(afterFirstAttempt.privateBytes / 1024),
+                static_cast<unsigned long>(end.privateBytes / 1024));
     return sink.sets == count ? 0 : 1;
 }
