@@ -137,19 +137,15 @@ TEST(TrayMenu, HasClockPopupWithCommandsInOrder)
     ASSERT_EQ(GetMenuItemCount(popup), 6);
     for (int i = 0; i < 6; ++i) {
         SCOPED_TRACE(i);
-        MENUITEMINFOA info = {};
-        info.cbSize = sizeof info;
-        info.fMask = MIIM_FTYPE | MIIM_ID | MIIM_STATE | MIIM_STRING;
-        info.dwTypeData = text;
-        info.cch = sizeof text;
-        ASSERT_TRUE(GetMenuItemInfoA(popup, i, TRUE, &info));
+        const UINT state = GetMenuState(popup, i, MF_BYPOSITION);
         if (!items[i].text) {
-            EXPECT_NE(info.fType & MFT_SEPARATOR, 0u);
+            EXPECT_NE(state & MF_SEPARATOR, 0u);
             continue;
         }
-        EXPECT_EQ(info.wID, items[i].id);
+        EXPECT_EQ(GetMenuItemID(popup, i), items[i].id);
+        GetMenuStringA(popup, i, text, sizeof text, MF_BYPOSITION);
         EXPECT_STREQ(text, items[i].text);
-        EXPECT_EQ(info.fState & (MFS_DISABLED | MFS_GRAYED), 0u);
+        EXPECT_EQ(state & (MF_DISABLED | MF_GRAYED), 0u);
     }
     DestroyMenu(menu);
 }
