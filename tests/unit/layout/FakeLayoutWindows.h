@@ -23,7 +23,6 @@ public:
         int redraws = 0;
         int erasingRedraws = 0;
         int invalidations = 0;
-        int buddySets = 0;
     };
 
     Window* AddDialog(const LayoutRect& screenRect, const LayoutRect& frame) {
@@ -86,10 +85,7 @@ public:
     }
     void Invalidate(Handle h) override { ++Get(h)->invalidations; }
     Handle UpDownBuddy(Handle h) override { return Get(h)->buddy; }
-    void SetUpDownBuddy(Handle h, Handle buddy) override {
-        Get(h)->buddy = Get(buddy);
-        ++Get(h)->buddySets;
-    }
+    void SetUpDownBuddy(Handle h, Handle buddy) override { Get(h)->buddy = Get(buddy); }
 
 private:
     static Window* Get(Handle h) { return static_cast<Window*>(h); }

@@ -17,18 +17,13 @@ TEST(HexBytes, EveryByteValueRoundTrips)
     EXPECT_EQ(all, back);
 }
 
-TEST(HexBytes, EmptyTextIsAnEmptyBlock)
-{
-    std::vector<unsigned char> out = {1, 2, 3};
-    ASSERT_TRUE(DecodeHex("", out));
-    EXPECT_TRUE(out.empty());
-}
-
-TEST(HexBytes, AcceptsLowerCaseDigits)
+TEST(HexBytes, AcceptsLowerCaseDigitsAndEmptyText)
 {
     std::vector<unsigned char> out;
     ASSERT_TRUE(DecodeHex("abCD", out));
     EXPECT_EQ((std::vector<unsigned char>{0xAB, 0xCD}), out);
+    ASSERT_TRUE(DecodeHex("", out));
+    EXPECT_TRUE(out.empty());
 }
 
 TEST(HexBytes, RejectsMalformedTextAndKeepsOutput)
@@ -40,4 +35,3 @@ TEST(HexBytes, RejectsMalformedTextAndKeepsOutput)
         EXPECT_EQ(before, out) << bad;
     }
 }
-
