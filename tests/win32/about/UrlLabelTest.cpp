@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <commctrl.h>
 
 #include <functional>
 #include <string>
@@ -26,18 +25,6 @@ LOGFONTA FontOf(HWND window)
     LOGFONTA font{};
     GetObjectA(reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0)), sizeof font, &font);
     return font;
-}
-
-std::string ToolText(const CUrlLabel& label)
-{
-    char text[256] = "";
-    TOOLINFOA tool{};
-    tool.cbSize = TTTOOLINFOA_V2_SIZE;
-    tool.hwnd = label.Handle();
-    tool.uId = 1;
-    tool.lpszText = text;
-    SendMessageA(label.Tooltip(), TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
-    return text;
 }
 
 std::string TempPath(const char* name)
@@ -138,23 +125,6 @@ TEST(UrlLabel, ColourFollowsHoverThenVisitedThenLink)
         label.MarkVisited(FALSE);
         EXPECT_EQ(colour(), link);
         DeleteDC(dc);
-    });
-}
-
-TEST(UrlLabel, TooltipHoldsTheTargetAndFollowsItOnlyWhenShown)
-{
-    InLabelDialog([](Dialog& dialog) {
-        CUrlLabel label;
-        label.SetTarget("https://first.example/", false);
-        ASSERT_TRUE(label.SubclassDlgItem(IDC_LABEL_EMPTY, dialog));
-        ASSERT_NE(label.Tooltip(), nullptr);
-        EXPECT_EQ(SendMessageA(label.Tooltip(), TTM_GETTOOLCOUNT, 0, 0), 1);
-        EXPECT_EQ(ToolText(label), "https://first.example/");
-
-        label.SetTarget("https://second.example/", false);
-        EXPECT_EQ(ToolText(label), "https://first.example/");
-        label.SetTarget("https://third.example/", true);
-        EXPECT_EQ(ToolText(label), "https://third.example/");
     });
 }
 
