@@ -112,32 +112,6 @@ TEST_F(DialogTest, QuitDuringTheLoopEndsItAndIsPostedAgain)
     EXPECT_EQ(5u, msg.wParam);
 }
 
-TEST_F(DialogTest, PreTranslateSeesChildMessagesAndCanSwallowThem)
-{
-    const UINT finish = ScriptedDialog::kStep + 1;
-    ScriptedDialog dialog;
-    int charsSeen = 0;
-    std::string text;
-    dialog.onStep = [&](ScriptedDialog& d) {
-        HWND edit = d.Item(IDC_EDIT);
-        PostMessageA(edit, WM_CHAR, 'x', 0);
-        PostMessageA(edit, WM_CHAR, 'y', 0);
-        PostMessageA(edit, finish, 0, 0);
-    };
-    dialog.onPreTranslate = [&](MSG& msg) {
-        if (msg.message == WM_CHAR) ++charsSeen;
-        if (msg.message == finish) {
-            text = dialog.ItemText(IDC_EDIT);
-            dialog.EndDialog(IDOK);
-            return true;
-        }
-        return msg.message == WM_CHAR && msg.wParam == 'x';
-    };
-    EXPECT_EQ(IDOK, dialog.DoModal());
-    EXPECT_EQ(2, charsSeen);
-    EXPECT_EQ("y", text);
-}
-
 TEST_F(DialogTest, EndDialogFromAMessageSentByAnotherThreadEndsTheLoop)
 {
     ScriptedDialog dialog;

@@ -21,7 +21,6 @@ public:
     // Runs from a message posted at the end of initialisation, when the
     // dialog is shown and the modal loop runs.
     std::function<void(ScriptedDialog&)> onStep;
-    std::function<bool(MSG&)> onPreTranslate;
 
     int initCalls = 0;
     int okCalls = 0;
@@ -55,10 +54,6 @@ protected:
         return false;
     }
     void DoDataExchange(bool save) override { exchanges.push_back(save); }
-    bool PreTranslateMessage(MSG& msg) override
-    {
-        return onPreTranslate ? onPreTranslate(msg) : false;
-    }
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override
     {
         if (msg == WM_TIMER && wp == kGuardTimer) {
