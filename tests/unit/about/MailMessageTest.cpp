@@ -15,33 +15,6 @@ public:
 
 }  // namespace
 
-TEST(MailMessage, RecipientsAreToEntriesThenCcEntries)
-{
-    RecordOnly message;
-    message.to = {"t1", "t2"};
-    message.cc = {"c1"};
-    const MailRequest request = message.ComposeRequest();
-    ASSERT_EQ(request.recipients.size(), 3u);
-    EXPECT_EQ(request.recipients[0].recipClass, MAPI_TO);
-    EXPECT_EQ(request.recipients[1].name, "t2");
-    EXPECT_EQ(request.recipients[2].recipClass, MAPI_CC);
-    EXPECT_EQ(request.recipients[2].name, "c1");
-}
-
-TEST(MailMessage, EachAttachmentStandsOnABlankAfterTheBody)
-{
-    RecordOnly message;
-    message.body = std::string(40, 'x');
-    message.attachments = {{"C:\\a.txt", "a.txt"}, {"C:\\b.log", "b.log"}};
-    const MailRequest request = message.ComposeRequest();
-    EXPECT_EQ(request.noteText, message.body + "  ");
-    ASSERT_EQ(request.files.size(), 2u);
-    EXPECT_EQ(request.files[0].position, 40u);
-    EXPECT_EQ(request.files[0].pathName, "C:\\a.txt");
-    EXPECT_EQ(request.files[1].position, 41u);
-    EXPECT_EQ(request.files[1].fileName, "b.log");
-}
-
 TEST(MailMessage, ComposingTwiceLeavesTheBodyAlone)
 {
     RecordOnly message;
