@@ -11,7 +11,7 @@ exe="$win32/app/horalux.exe"
 driver_exe="$win32/tools/e2e-driver/e2e-driver.exe"
 caption="Orvanel Systems, Inc. GPS Clock"
 export WINEPREFIX="$win32/bench-app-prefix" WINEDEBUG=-all HORALUX_TOOLS_DIR="$root/build/native/tools"
-. "$root/tests/win32/wine-env.sh"
+. "$root/scripts/wine-env.sh"
 
 wine_prefix_init
 start_display

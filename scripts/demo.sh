@@ -20,7 +20,7 @@ done
 export WINEPREFIX="$build/demo-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export HORALUX_TOOLS_DIR=$tools
 here=$(cd "$(dirname "$0")" && pwd)
-. "$here/../tests/win32/wine-env.sh"
+. "$here/wine-env.sh"
 title="Orvanel Systems, Inc. GPS Clock"
 screenshot="$build/demo.png"
 

@@ -38,7 +38,7 @@ e2e_setup() {
     exit 77
   fi
   export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
-  . "$e2e_here/../win32/wine-env.sh"
+  . "$e2e_here/../../scripts/wine-env.sh"
   artifacts="${HORALUX_ARTIFACTS:-$(dirname "$HORALUX_EXE")}/$test_name"
   rm -rf "$artifacts"
   mkdir -p "$artifacts"

@@ -9,7 +9,7 @@ exe=$1; shift
 : "${WINEPREFIX:?WINEPREFIX must name the private prefix}"
 export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 here=$(cd "$(dirname "$0")" && pwd)
-. "$here/wine-env.sh"
+. "$here/../../scripts/wine-env.sh"
 
 wine_prefix_init
 start_display

@@ -1,5 +1,5 @@
 #pragma once
-// Reaching the GPS clock simulator (tests/win32/wine-env.sh) from a Windows
+// Reaching the GPS clock simulator (scripts/wine-env.sh) from a Windows
 // test program: its log and control file live on the Unix side and appear
 // under Wine's Z: drive.
 #include <windows.h>

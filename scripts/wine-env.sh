@@ -1,7 +1,5 @@
-# Shell functions shared by the Wine test runner, the end-to-end tests and the
-# demo. Source it; WINEPREFIX must be set.
-
-pids_to_stop=()
+# Shell functions shared by the Wine test runner, the end-to-end tests, the
+# demo and the benchmarks. Source it; WINEPREFIX must be set.
 
 wine_prefix_init() {
   mkdir -p "$WINEPREFIX"
