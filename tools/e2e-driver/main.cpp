@@ -34,6 +34,7 @@ const char kUsage[] =
     "  select TITLE ID ITEM         select the combo-box item with this exact text\n"
     "  items TITLE ID               print a combo box's list, one item a line\n"
     "  log TITLE ID                 print an edit box's lines\n"
+    "  status TITLE FIRST COUNT     post COUNT status messages, identifiers FIRST, FIRST+1, ...\n"
     "  syscommand TITLE CMD         post WM_SYSCOMMAND: minimize, restore, close, about or a number\n"
     "  key TITLE escape|enter       post the key to the window's focused control\n"
     "  tray TITLE dblclick|rclick|MOUSE-MSG [ICON-ID]  post the tray icon's callback message\n"
@@ -295,6 +296,16 @@ int Run(const std::string& command, const Args& args)
             std::cout << text.substr(start, end - start) << "\n";
             start = end + 2;
         }
+        return 0;
+    }
+    if (command == "status") {
+        args.Need(3, 3);
+        if (!Resolve(args, false, t, rc))
+            return rc;
+        const int first = Number(args[1]);
+        const int count = Number(args[2]);
+        for (int id = first; id < first + count; ++id)
+            PostMessageA(t.window, WM_SYNC_STATUS, static_cast<WPARAM>(id), 0);
         return 0;
     }
     if (command == "syscommand") {
