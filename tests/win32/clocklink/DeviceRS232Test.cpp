@@ -5,6 +5,7 @@
 #include <string>
 
 #include "clocklink/DeviceRS232_win32.h"
+#include "clocklink/GpsClock.h"
 #include "clocklink/SystemError.h"
 #include "tests/win32/support/SimulatorControl.h"
 
@@ -167,6 +168,14 @@ TEST_F(DeviceRS232Test, ReadTakesOnlyWhatHasArrived)
     ASSERT_EQ(3u, WaitForBytes(device, 3));
     device.Flush();
     EXPECT_EQ(0u, device.PeekRead()) << "flush discards what arrived";
+}
+
+TEST_F(DeviceRS232Test, TimeCommandReachesTheClockAsCrLfTU)
+{
+    ASSERT_TRUE(device.SetState(ClockSettings()));
+    CGpsClock clock{SystemTicker()};
+    ASSERT_TRUE(clock.SendWithEcho(device, CMD_TU));
+    EXPECT_EQ("\r\nTU", SimulatorReceived());
 }
 
 TEST_F(DeviceRS232Test, RefusedSettingsAreRecordedAndKept)
