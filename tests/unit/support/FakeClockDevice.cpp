@@ -17,7 +17,7 @@ uint32_t FakeClockDevice::PeekRead()
 bool FakeClockDevice::Read(void* buffer, uint32_t& count)
 {
     ++readCalls;
-    count = std::min(count, PeekRead());
+    count = std::min(count, FakeClockDevice::PeekRead());
     for (uint32_t i = 0; i < count; ++i) {
         static_cast<char*>(buffer)[i] = incoming_.front().byte;
         incoming_.pop_front();
@@ -44,7 +44,14 @@ bool FakeClockDevice::Write(const void* buffer, uint32_t& count)
             if (written.size() >= answer.first.size() &&
                 written.compare(written.size() - answer.first.size(), answer.first.size(), answer.first) == 0)
                 reply += answer.second;
-        for (char c : reply) incoming_.push_back(Arrival{at, c}); // echo delays never shrink
+        for (char c : reply) Arrive(at, c);
     }
     return true;
+}
+
+void FakeClockDevice::Arrive(uint32_t at, char byte)
+{
+    auto it = incoming_.end();
+    while (it != incoming_.begin() && static_cast<int32_t>((it - 1)->at - at) > 0) --it;
+    incoming_.insert(it, Arrival{at, byte});
 }

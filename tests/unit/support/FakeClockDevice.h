@@ -36,11 +36,12 @@ public:
     uint32_t GetCharsPerMs() override { return 0; }
     void Flush() override {}
 
-private:
+protected:
     struct Arrival {
         uint32_t at;
         char byte;
     };
+    void Arrive(uint32_t at, char byte);   // keeps the queue in order of arrival
     Ticker& ticker_;
-    std::deque<Arrival> incoming_;  // ordered by arrival time
+    std::deque<Arrival> incoming_;
 };

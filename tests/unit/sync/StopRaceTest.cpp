@@ -9,8 +9,7 @@
 #include <thread>
 
 #include "sync/SyncWorker.h"
-#include "tests/unit/sync/FakeClockLine.h"
-#include "tests/unit/sync/FakeWorkerSeams.h"
+#include "tests/unit/sync/WorkerFakes.h"
 
 namespace {
 
