@@ -27,10 +27,6 @@ fail() {
   exit 1
 }
 
-note() { echo "[$test_name] $*"; }
-
-windows_path() { local p=$1; echo "Z:${p//\//\\}"; }
-
 e2e_setup() {
   : "${HORALUX_EXE:?}" "${HORALUX_DRIVER:?}" "${WINEPREFIX:?}"
   if [ ! -f "$HORALUX_EXE" ]; then
@@ -42,7 +38,7 @@ e2e_setup() {
   artifacts="${HORALUX_ARTIFACTS:-$(dirname "$HORALUX_EXE")}/$test_name"
   rm -rf "$artifacts"
   mkdir -p "$artifacts"
-  exe_win=$(windows_path "$HORALUX_EXE")
+  exe_win="Z:${HORALUX_EXE//\//\\}"
   trap e2e_cleanup EXIT
   wine_prefix_init
   start_display
@@ -57,7 +53,7 @@ e2e_cleanup() {
 }
 
 e2e_pass() {
-  note "passed"
+  echo "[$test_name] passed"
   exit 0
 }
 
@@ -74,12 +70,6 @@ clock_received() { grep -c '^rx' "$HORALUX_SIM_LOG" 2>/dev/null || true; }
 
 # --- the INI file in the Windows directory -----------------------------------
 
-ini_file() {
-  local found
-  found=$(find "$WINEPREFIX/drive_c/windows" -maxdepth 1 -iname 'horalux.ini' 2>/dev/null | head -n1)
-  echo "${found:-$WINEPREFIX/drive_c/windows/horalux.INI}"
-}
-
 ini_remove() { find "$WINEPREFIX/drive_c/windows" -maxdepth 1 -iname 'horalux.ini' -delete 2>/dev/null; true; }
 
 # ini_write PORT PERIOD: a fresh file with both settings.
@@ -93,7 +83,7 @@ ini_write() {
 # ini_read SECTION KEY: prints the value; fails when it is absent.
 ini_read() {
   local file
-  file=$(ini_file)
+  file=$(find "$WINEPREFIX/drive_c/windows" -maxdepth 1 -iname 'horalux.ini' 2>/dev/null | head -n1)
   [ -f "$file" ] || return 1
   tr -d '\r' <"$file" | awk -v section="[$1]" -v key="$2" '
     /^\[/ { inside = (tolower($0) == tolower(section)); next }
@@ -151,11 +141,6 @@ wait_log() {
   until_true "$WAIT_S" log_has_at_least "$1" "$2" ||
     fail "log never had $1 lines like '$2'; it has: $(log_lines | tr '\n' '|')"
 }
-
-is_enabled() { [ "$(drv enabled "$TITLE" "$1")" = "$2" ]; }
-
-# wait_enabled ID enabled|disabled
-wait_enabled() { until_true "$WAIT_S" is_enabled "$1" "$2" || fail "control $1 did not become $2"; }
 
 is_visible() { [ "$(drv visible "$TITLE")" = "$1" ]; }
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Start refuses a period below one second (0, -5, abc, empty) with message box
-# 134 and an empty port with 163; nothing starts.
+# 134 and an empty port with 163; nothing starts. A port that does not exist
+# starts, and every tick logs "Failed to open comm port." with the idle icon.
 . "$(dirname "$0")/lib.sh"
 e2e_setup
 start_clock
@@ -21,4 +22,13 @@ expect_message "No comm port selected!"
 expect_eq "$(drv enabled "$TITLE" $STOP_ID)" disabled "Stop after refusing an empty port"
 expect_eq "$(clock_received)" 0 "bytes sent to the clock"
 expect_eq "$(log_lines)" "" "status log"
+
+act set-text "$TITLE" $PORT_ID com42
+act click "$TITLE" $START_ID
+wait_log 3 "^$STAMP Failed to open comm port\.\$"
+expect_eq "$(log_count 'Time Set')" 0 "Time Set lines"
+expect_eq "$(drv enabled "$TITLE" $STOP_ID)" enabled "Stop while retrying"
+wait_window_icon 130
+act click "$TITLE" $STOP_ID
+wait_log 1 "Stopped setting time"
 e2e_pass
