@@ -1,8 +1,7 @@
 // The worker across midnight with Wine and the simulator on a faked host
 // clock (midnight.sh starts them thirty seconds before 1 January 2027, UTC).
-// Wine
-// refuses a set more than half a second from the host's time, so a time of
-// day put on the wrong date shows as status 160, the right one as 151.
+// Wine refuses a set more than half a second from the host's time, so a time
+// of day put on the wrong date shows as status 160, the right one as 151.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -84,9 +83,7 @@ TEST_F(Midnight, ClockAlreadyPastMidnightSetsTheNewDay) {
     EXPECT_EQ(state->hour + state->minute + state->second, 0) << "the reply did not fall on midnight";
 }
 
-// The other side, a PC already past midnight and a clock still before it,
-// cannot be shown here: the clock's last second ends at midnight, so the
-// right set lies a second or more behind the PC and Wine refuses it too.
-// The native tests cover it.
+// The other side (PC past midnight, clock before it) would lie a second or
+// more behind the PC, which Wine refuses too; the native tests cover it.
 
 }  // namespace

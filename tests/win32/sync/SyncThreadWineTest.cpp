@@ -16,125 +16,108 @@
 
 namespace {
 
-// A hidden top-level window: receives the worker's posts and, being
-// top-level, the WM_TIMECHANGE broadcast.
-class StatusWindow {
-public:
-    StatusWindow() {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = &Proc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "HoraluxStatusWindow";
-        RegisterClassA(&wc);
-        window_ = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                  wc.hInstance, nullptr);
-        SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    }
-    ~StatusWindow() { DestroyWindow(window_); }
-    HWND Handle() const { return window_; }
+std::vector<int> ids;
+std::vector<uint32_t> codes;
+int timeChanges = 0;
 
-    struct Status {
-        int id;
-        uint32_t code;
-    };
-    std::vector<Status> statuses;
-    int timeChanges = 0;
-
-    // Pumps messages until `count` statuses came (hang guard: 30 s).
-    bool WaitForStatuses(size_t count) {
-        return PumpUntil([&] { return statuses.size() >= count; });
+LRESULT CALLBACK StatusProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_SYNC_STATUS) {
+        ids.push_back(static_cast<int>(wp));
+        codes.push_back(static_cast<uint32_t>(lp));
+        return 0;
     }
-    template <class Done>
-    bool PumpUntil(Done done) {
-        const DWORD start = GetTickCount();
-        while (!done() && GetTickCount() - start < 30000) {
-            MSG msg;
-            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-            Sleep(10);
-        }
-        return done();
-    }
+    if (msg == WM_TIMECHANGE) ++timeChanges;
+    return DefWindowProcA(window, msg, wp, lp);
+}
 
-private:
-    static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
-        auto* self = reinterpret_cast<StatusWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-        if (self && msg == WM_SYNC_STATUS) {
-            self->statuses.push_back({static_cast<int>(wp), static_cast<uint32_t>(lp)});
-            return 0;
-        }
-        if (self && msg == WM_TIMECHANGE) ++self->timeChanges;
-        return DefWindowProcA(window, msg, wp, lp);
+// Answers messages until done() holds (hang guard: 30 s).
+template <class Done>
+bool PumpUntil(Done done) {
+    for (const DWORD start = GetTickCount(); !done() && GetTickCount() - start < 30000; Sleep(10)) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
     }
-    HWND window_;
-};
+    return done();
+}
 
+// The worker reports to a hidden top-level window, which being top-level
+// also gets the WM_TIMECHANGE broadcast.
 class SyncThreadTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(event.Get());
+        ids.clear();
+        codes.clear();
+        timeChanges = 0;
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = &StatusProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "HoraluxStatusWindow";
+        RegisterClassA(&wc);
+        window = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                 wc.hInstance, nullptr);
+        ASSERT_TRUE(window && event.Get());
         ASSERT_TRUE(SetSimulatorSwitches(""));
     }
     void TearDown() override {
         if (state) {
             state->RequestStop();
             runtime.SetWakeEvent();
-            for (int i = 0; i < 500 && state->workerAlive; ++i) Sleep(10);
+            WorkerEnded();
         }
+        DestroyWindow(window);
     }
 
     void Launch(const char* port) {
         state = std::make_shared<SyncThreadState>();
         state->flags = SYNC_STOPPED;
         state->portName = port;
-        state->dialogWindow = window.Handle();
+        state->dialogWindow = window;
         state->workerAlive = true;
         CWin32Error failure;
         ASSERT_TRUE(runtime.LaunchWorker(state, failure));
         runtime.SetWakeEvent();
     }
-
-    std::vector<int> Ids() const {
-        std::vector<int> ids;
-        for (const auto& s : window.statuses) ids.push_back(s.id);
-        return ids;
+    static bool WaitForStatuses(size_t count) { return PumpUntil([&] { return ids.size() >= count; }); }
+    bool WorkerEnded() {
+        for (int i = 0; i < 500 && state->workerAlive; ++i) Sleep(10);
+        return !state->workerAlive;
     }
 
+    HWND window = nullptr;
     WakeEventHandle event;
     Win32SyncRuntime runtime{event.Get()};
-    StatusWindow window;
     std::shared_ptr<SyncThreadState> state;
 };
 
 TEST_F(SyncThreadTest, AlignedClockAtTrueUtcSetsTheTimeAndBroadcasts) {
     ASSERT_TRUE(SetSimulatorSwitches("--align"));
     Launch("com5");
-    ASSERT_TRUE(window.WaitForStatuses(1));
-    EXPECT_EQ(window.statuses[0].id, IDS_TIME_SET);
+    ASSERT_TRUE(WaitForStatuses(1));
+    EXPECT_EQ(ids[0], IDS_TIME_SET);
     EXPECT_EQ(state->flags, SYNC_RUNNING | SYNC_LAST_OK);
     // The broadcast follows the post: keep answering messages until it came.
-    EXPECT_TRUE(window.PumpUntil([&] { return window.timeChanges >= 1; }));
+    EXPECT_TRUE(PumpUntil([&] { return timeChanges >= 1; }));
     EXPECT_EQ(SimulatorReceived(), "b00dg\r\nTU");
 }
 
 TEST_F(SyncThreadTest, ClockAnHourOffIsRefusedWithThePrivilegeTextAndEndsTheWorker) {
     ASSERT_TRUE(SetSimulatorSwitches("--offset 3600"));
     Launch("com5");
-    ASSERT_TRUE(window.WaitForStatuses(2));
-    EXPECT_EQ(Ids(), (std::vector<int>{IDS_SET_TIME_FAILED, IDS_STOPPED}));
-    EXPECT_EQ(window.statuses[0].code, static_cast<uint32_t>(ERROR_PRIVILEGE_NOT_HELD));
+    ASSERT_TRUE(WaitForStatuses(2));
+    EXPECT_EQ(ids, (std::vector<int>{IDS_SET_TIME_FAILED, IDS_STOPPED}));
+    EXPECT_EQ(codes[0], static_cast<uint32_t>(ERROR_PRIVILEGE_NOT_HELD));
     // The log line carries the system's reason (Wine 8 words it "Privilege not held.").
-    EXPECT_NE(GetSystemErrorText(window.statuses[0].code).find("rivilege"), std::string::npos);
-    for (int i = 0; i < 500 && state->workerAlive; ++i) Sleep(10);
-    EXPECT_FALSE(state->workerAlive);
+    EXPECT_NE(GetSystemErrorText(codes[0]).find("rivilege"), std::string::npos);
+    EXPECT_TRUE(WorkerEnded());
     EXPECT_EQ(state->flags, SYNC_STOPPED);
 }
 
 TEST_F(SyncThreadTest, MissingPortIsReportedAtEveryTickWhileTheWorkerLives) {
     Launch("com9");
-    ASSERT_TRUE(window.WaitForStatuses(1));
+    ASSERT_TRUE(WaitForStatuses(1));
     runtime.SetWakeEvent();
-    ASSERT_TRUE(window.WaitForStatuses(2));
-    EXPECT_EQ(Ids(), (std::vector<int>{IDS_OPEN_PORT_FAILED, IDS_OPEN_PORT_FAILED}));
+    ASSERT_TRUE(WaitForStatuses(2));
+    EXPECT_EQ(ids, (std::vector<int>{IDS_OPEN_PORT_FAILED, IDS_OPEN_PORT_FAILED}));
     EXPECT_TRUE(state->workerAlive);
     EXPECT_EQ(state->flags, SYNC_RUNNING | SYNC_LAST_FAILED);
 }
@@ -142,8 +125,8 @@ TEST_F(SyncThreadTest, MissingPortIsReportedAtEveryTickWhileTheWorkerLives) {
 TEST_F(SyncThreadTest, ClockThatStopsEchoingTheTimeCommandGivesNoEcho) {
     ASSERT_TRUE(SetSimulatorSwitches("--no-echo-from 3"));
     Launch("com5");
-    ASSERT_TRUE(window.WaitForStatuses(1));
-    EXPECT_EQ(window.statuses[0].id, IDS_NO_ECHO);
+    ASSERT_TRUE(WaitForStatuses(1));
+    EXPECT_EQ(ids[0], IDS_NO_ECHO);
     EXPECT_TRUE(state->workerAlive);
 }
 
@@ -152,24 +135,13 @@ TEST_F(SyncThreadTest, UnpluggedClockMidRunIsReportedAndTheWorkerCarriesOn) {
     // next second: the attempt fails on the line, not on the clock set.
     ASSERT_TRUE(SetSimulatorSwitches("--align --unplug-after 1"));
     Launch("com5");
-    ASSERT_TRUE(window.WaitForStatuses(1));
-    EXPECT_TRUE(window.statuses[0].id == IDS_NO_ECHO || window.statuses[0].id == IDS_READ_FAILED)
-        << window.statuses[0].id;
+    ASSERT_TRUE(WaitForStatuses(1));
+    EXPECT_TRUE(ids[0] == IDS_NO_ECHO || ids[0] == IDS_READ_FAILED)
+        << ids[0];
     runtime.SetWakeEvent();
-    ASSERT_TRUE(window.WaitForStatuses(2));
-    EXPECT_EQ(window.statuses[1].id, IDS_OPEN_PORT_FAILED) << "first status " << window.statuses[0].id;
+    ASSERT_TRUE(WaitForStatuses(2));
+    EXPECT_EQ(ids[1], IDS_OPEN_PORT_FAILED) << "first status " << ids[0];
     EXPECT_TRUE(state->workerAlive);
-}
-
-TEST_F(SyncThreadTest, StopEndsAWaitingWorkerWhichClosesThePort) {
-    Launch("com9");
-    ASSERT_TRUE(window.WaitForStatuses(1));
-    state->RequestStop();
-    runtime.SetWakeEvent();
-    ASSERT_TRUE(window.WaitForStatuses(2));
-    EXPECT_EQ(window.statuses[1].id, IDS_STOPPED);
-    for (int i = 0; i < 500 && state->workerAlive; ++i) Sleep(10);
-    EXPECT_FALSE(state->workerAlive);
 }
 
 }  // namespace
