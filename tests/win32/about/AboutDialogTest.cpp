@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "DialogHarness.h"
+#include "tests/win32/support/DialogHarness.h"
 #include "FakeMapiRecord.h"
 #include "about/AboutContactDlg_win32.h"
 #include "about/AboutResource.h"

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "DialogHarness.h"
+#include "tests/win32/support/DialogHarness.h"
 #include "LabelTestResource.h"
 #include "ScratchClassesRoot.h"
 #include "about/OpenErrorText.h"

@@ -1,4 +1,4 @@
-#include "BoxWatcher.h"
+#include "tests/win32/support/DialogHarness.h"
 #include "TestResources.h"
 #include "window/Application.h"
 #include "window/MessageBox.h"
@@ -13,25 +13,8 @@ protected:
     Application app{GetModuleHandleA(nullptr)};
 };
 
-struct HelpCall {
-    int calls = 0;
-    HWND window = nullptr;
-    std::string file;
-    UINT command = 0;
-    ULONG_PTR data = 0;
-    BOOL answer = TRUE;
-};
-HelpCall help;
-
-BOOL WINAPI FakeHelp(HWND window, LPCSTR file, UINT command, ULONG_PTR data)
-{
-    ++help.calls;
-    help.window = window;
-    help.file = file;
-    help.command = command;
-    help.data = data;
-    return help.answer;
-}
+// A help viewer that refuses every request.
+BOOL WINAPI RefusingHelp(HWND, LPCSTR, UINT, ULONG_PTR) { return FALSE; }
 
 bool EndsWith(const std::string& text, const std::string& tail)
 {
@@ -50,23 +33,17 @@ TEST_F(ApplicationTest, NameIsTheExecutableWithoutPathAndExtension)
 
 TEST_F(ApplicationTest, MessageBoxIsCaptionedWithTheApplicationName)
 {
-    BoxWatcher watcher;
+    MessageBoxWatcher watcher(kProgram);
     EXPECT_EQ(IDOK, ShowMessage(nullptr, std::string("Something to say")));
-    EXPECT_EQ(1, watcher.boxesSeen);
-    EXPECT_EQ(kProgram, watcher.caption);
-    EXPECT_EQ("Something to say", watcher.text);
+    EXPECT_EQ(watcher.Stop(), std::vector<std::string>{"Something to say"});
 }
 
 TEST_F(ApplicationTest, FailedHelpIsReported)
 {
-    help = HelpCall();
-    help.answer = FALSE;
-    app.SetHelpViewer(&FakeHelp);
-    BoxWatcher watcher;
+    app.SetHelpViewer(&RefusingHelp);
+    MessageBoxWatcher watcher(kProgram);
     EXPECT_FALSE(app.WinHelp(nullptr, HELP_QUIT, 0));
-    EXPECT_EQ(1, watcher.boxesSeen);
-    EXPECT_EQ("Failed to launch help.", watcher.text);
-    EXPECT_EQ(kProgram, watcher.caption);
+    EXPECT_EQ(watcher.Stop(), std::vector<std::string>{"Failed to launch help."});
 }
 
 TEST_F(ApplicationTest, WaitCursorNestsAndRestores)
