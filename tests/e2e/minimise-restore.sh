@@ -25,14 +25,4 @@ act menu-choose c
 wait_visibility visible
 expect_eq "$(drv iconic "$TITLE")" normal "state after Configure"
 
-# Other mouse events on the tray icon do nothing.
-act syscommand "$TITLE" minimize
-wait_visibility hidden
-act tray "$TITLE" rclick 130
-act tray "$TITLE" dblclick 130
-for mouse in 0x200 0x201 0x202 0x204; do # move, left down and up, right down
-  act tray "$TITLE" $mouse
-done
-if drv menu-wait 1500 >/dev/null; then fail "an ignored tray event opened the menu"; fi
-expect_eq "$(drv visible "$TITLE")" hidden "dialog after tray events it ignores"
 e2e_pass

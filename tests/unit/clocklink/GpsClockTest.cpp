@@ -15,15 +15,8 @@ protected:
     CGpsClock gps{ticker};
 };
 
-TEST_F(GpsClockTest, CommandTexts)
+TEST_F(GpsClockTest, CommandTextsTheWorkerSendsAndIndexesOutsideTheTable)
 {
-    EXPECT_EQ("1,7394XO", gps.BuildCommand(CMD_XO));
-    EXPECT_EQ("1,7394XT", gps.BuildCommand(CMD_XT));
-    EXPECT_EQ("1,7394XR", gps.BuildCommand(CMD_XR));
-    EXPECT_EQ("1,7394XS", gps.BuildCommand(CMD_XS));
-    EXPECT_EQ("0,0,7394XZ", gps.BuildCommand(CMD_XZ));
-    EXPECT_EQ("1,7394XX", gps.BuildCommand(CMD_XX));
-    EXPECT_EQ("v", gps.BuildCommand(CMD_V));
     EXPECT_EQ(std::string("\r\nTU"), gps.BuildCommand(CMD_TU));
     EXPECT_EQ("b0", gps.BuildCommand(CMD_B0));
     EXPECT_EQ("0dg", gps.BuildCommand(CMD_0DG));
