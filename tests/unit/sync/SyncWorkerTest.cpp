@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "sync/StatusTexts.h"
+#include "tests/unit/support/FakeSystemError.h"
 #include "tests/unit/sync/WorkerFakes.h"
 
 using Ids = std::vector<int>;
@@ -107,56 +108,47 @@ TEST_F(SyncWorkerTest, ReplyOfFourteenBytesArrivingInPiecesIsCollected) {
     EXPECT_EQ(clock.sets[0].second, 3);
 }
 
-// Failures that end the worker carry the Win32 code for the log line.
-TEST_F(SyncWorkerTest, RefusedSetSystemTimeEndsTheWorkerWithTheSystemCode) {
-    clock.setSucceeds = false;
-    clock.setError = 1314;
+// Failures that end the worker: reported once with the Win32 code for the
+// log line, which the record keeps too, then the stop.
+struct EndingFailure {
+    const char* name;
+    std::function<void(FakeClockLine&, FakeSystemClock&, ScriptedWakeEvent&)> arrange;
+    Ids ids;
+    uint32_t code;
+};
+
+void PrintTo(const EndingFailure& f, std::ostream* os) { *os << f.name; }
+
+class EndingFailureTest : public SyncWorkerTest, public ::testing::WithParamInterface<EndingFailure> {};
+
+TEST_P(EndingFailureTest, IsReportedWithItsCodeAndStopsTheWorker) {
     event.WakeTimes(3);
+    GetParam().arrange(line, clock, event);
     Run();
-    EXPECT_EQ(sink.Ids(), (Ids{IDS_SET_TIME_FAILED, IDS_STOPPED}));
-    EXPECT_EQ(sink.posted[0].code, 1314u);
-    EXPECT_EQ(state.lastError, 1314u);
-    EXPECT_EQ(state.flags, SYNC_STOPPED);
-    EXPECT_EQ(event.waits, 1);
-}
-
-TEST_F(SyncWorkerTest, PortThatCannotBeConfiguredEndsTheWorker) {
-    line.settingsSucceed = false;
-    line.settingsError = 31;
-    event.WakeTimes(3);
-    Run();
-    EXPECT_EQ(sink.Ids(), (Ids{IDS_INIT_PORT_FAILED, IDS_STOPPED}));
-    EXPECT_EQ(sink.posted[0].code, 31u);
-    EXPECT_EQ(state.flags, SYNC_STOPPED);
-    EXPECT_EQ(line.breaks, 0);
-}
-
-TEST_F(SyncWorkerTest, EventThatCannotBeOpenedEndsTheWorkerBeforeAnyAttempt) {
-    event.openSucceeds = false;
-    event.error = 2;
-    Run();
-    EXPECT_EQ(sink.Ids(), (Ids{IDS_OPEN_EVENT_FAILED, IDS_STOPPED}));
-    EXPECT_EQ(sink.posted[0].code, 2u);
-    EXPECT_TRUE(line.openedPorts.empty());
+    EXPECT_EQ(sink.Ids(), GetParam().ids);
+    EXPECT_EQ(sink.posted.at(sink.posted.size() - 2).code, GetParam().code);
+    EXPECT_EQ(state.lastError, GetParam().code);
     EXPECT_EQ(state.flags, SYNC_STOPPED);
 }
 
-TEST_F(SyncWorkerTest, FailedWaitEndsTheWorkerWithTheSameStatus) {
-    event.failingWait = 2;
-    event.error = 6;
-    event.WakeTimes(5);
-    Run();
-    EXPECT_EQ(sink.Ids(), (Ids{IDS_TIME_SET, IDS_OPEN_EVENT_FAILED, IDS_STOPPED}));
-    EXPECT_EQ(sink.posted[1].code, 6u);
-}
+using Line = FakeClockLine;
+using Clock = FakeSystemClock;
+using Event = ScriptedWakeEvent;
 
-TEST_F(SyncWorkerTest, UnexpectedFailureIsTrappedAndEndsTheWorker) {
-    line.throwOnBreak = true;
-    event.WakeTimes(2);
-    Run();
-    EXPECT_EQ(sink.Ids(), (Ids{IDS_UNEXPECTED_ERROR, IDS_STOPPED}));
-    EXPECT_EQ(state.flags, SYNC_STOPPED);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Worker, EndingFailureTest,
+    ::testing::Values(
+        EndingFailure{"SetSystemTimeRefused", [](Line&, Clock& c, Event&) { c.setSucceeds = false; },
+                      {IDS_SET_TIME_FAILED, IDS_STOPPED}, 1314},
+        EndingFailure{"PortCannotBeConfigured", [](Line& l, Clock&, Event&) { l.settingsSucceed = false; l.settingsError = 31; },
+                      {IDS_INIT_PORT_FAILED, IDS_STOPPED}, 31},
+        EndingFailure{"EventCannotBeOpened", [](Line&, Clock&, Event& e) { e.openSucceeds = false; e.error = 2; },
+                      {IDS_OPEN_EVENT_FAILED, IDS_STOPPED}, 2},
+        EndingFailure{"SecondWaitFails", [](Line&, Clock&, Event& e) { e.failingWait = 2; },
+                      {IDS_TIME_SET, IDS_OPEN_EVENT_FAILED, IDS_STOPPED}, 6},
+        EndingFailure{"UnexpectedException", [](Line& l, Clock&, Event&) { l.throwOnBreak = true; fake_system_error::SetLastErrorCode(8); },
+                      {IDS_UNEXPECTED_ERROR, IDS_STOPPED}, 8}),
+    [](const ::testing::TestParamInfo<EndingFailure>& info) { return info.param.name; });
 
 // Stop requests.
 TEST_F(SyncWorkerTest, StopWhileWaitingForATickEndsWithoutAnAttempt) {
