@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Start refuses a period below one second (0, -5, abc, empty) with message box
 # 134 and an empty port with 163; nothing starts. A port that does not exist
-# starts, and every tick logs "Failed to open comm port." with the idle icon.
+# starts, every tick logs "Failed to open comm port." with the idle icon, and
+# Stop logs "Stopped setting time.".
 . "$(dirname "$0")/lib.sh"
 e2e_setup
 start_clock
@@ -29,6 +30,14 @@ wait_log 3 "^$STAMP Failed to open comm port\.\$"
 expect_eq "$(log_count 'Time Set')" 0 "Time Set lines"
 expect_eq "$(drv enabled "$TITLE" $STOP_ID)" enabled "Stop while retrying"
 wait_window_icon 130
+screenshot retrying
+act click "$TITLE" $STOP_ID
+wait_log 1 "^$STAMP Stopped setting time\.\$"
+
+# A new Start clears the log: the box keeps the old text until the new run's first line.
+act click "$TITLE" $START_ID
+new_run_only() { [ "$(log_count 'Stopped setting time')" -eq 0 ] && log_has_at_least 1 "Failed to open"; }
+until_true "$WAIT_S" new_run_only || fail "a new Start kept the old run's lines: $(log_lines | tr '\n' '|')"
 act click "$TITLE" $STOP_ID
 wait_log 1 "Stopped setting time"
 e2e_pass
