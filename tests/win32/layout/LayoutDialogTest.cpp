@@ -76,12 +76,10 @@ protected:
         return placement;
     }
 
-    // Runs a dialog; `step` sees it shown inside its modal loop and ends it.
-    INT_PTR Run(LayoutTestDialog& dialog, std::function<void(LayoutTestDialog&)> step) {
-        dialog.onStep = [step](LayoutTestDialog& d) {
-            step(d);
-            d.EndDialog(IDOK);
-        };
+    // Runs a dialog; `step` sees it shown inside its modal loop.
+    static INT_PTR Run(const char* section, bool statusBar, std::function<void(LayoutTestDialog&)> step,
+                       bool bounded = false) {
+        LayoutTestDialog dialog(std::move(step), section, statusBar, bounded);
         return dialog.DoModal();
     }
 };
@@ -89,8 +87,7 @@ protected:
 }  // namespace
 
 TEST_F(LayoutDialogTest, MinimumTrackSizeIsTheFramePlusTheTreesMinimumWithTheStatusBar) {
-    LayoutTestDialog dialog(nullptr, true);
-    EXPECT_EQ(IDOK, Run(dialog, [](LayoutTestDialog& d) {
+    EXPECT_EQ(IDOK, Run(nullptr, true, [](LayoutTestDialog& d) {
         const RECT window = WindowRectOf(d.Handle());
         const RECT client = ClientRectOf(d.Handle());
         const RECT bar = WindowRectOf(d.StatusBar());
@@ -107,8 +104,7 @@ TEST_F(LayoutDialogTest, MinimumTrackSizeIsTheFramePlusTheTreesMinimumWithTheSta
 }
 
 TEST_F(LayoutDialogTest, BoundedTreeSetsTheMaximumTrackAndMaximisedSizes) {
-    LayoutTestDialog dialog(nullptr, false, true);
-    EXPECT_EQ(IDOK, Run(dialog, [](LayoutTestDialog& d) {
+    EXPECT_EQ(IDOK, Run(nullptr, false, [](LayoutTestDialog& d) {
         const RECT window = WindowRectOf(d.Handle());
         const RECT client = ClientRectOf(d.Handle());
         const MINMAXINFO info = AskMinMax(d.Handle());
@@ -124,12 +120,11 @@ TEST_F(LayoutDialogTest, BoundedTreeSetsTheMaximumTrackAndMaximisedSizes) {
         EXPECT_EQ(Height(window), maxHeight);
         EXPECT_EQ(d.StatusBar(), nullptr);
         EXPECT_EQ(GetDlgItem(d.Handle(), ZymLayoutDialog::STATUS_BAR_ID), nullptr);
-    }));
+    }, true));
 }
 
 TEST_F(LayoutDialogTest, ResizingMovesTheControlsAndKeepsTheStatusBarAtTheBottom) {
-    LayoutTestDialog dialog(nullptr, true);
-    EXPECT_EQ(IDOK, Run(dialog, [](LayoutTestDialog& d) {
+    LayoutTestDialog dialog([](LayoutTestDialog& d) {
         EXPECT_TRUE(GetWindowLongA(d.Handle(), GWL_STYLE) & WS_THICKFRAME);
         EXPECT_TRUE(GetWindowLongA(d.StatusBar(), GWL_STYLE) & SBARS_SIZEGRIP);
 
@@ -160,13 +155,13 @@ TEST_F(LayoutDialogTest, ResizingMovesTheControlsAndKeepsTheStatusBarAtTheBottom
         EXPECT_EQ(d.ControlRect(IDC_LOG).bottom, bar.top + 5);
         EXPECT_EQ(GetWindow(d.StatusBar(), GW_HWNDNEXT), nullptr);
         EXPECT_TRUE(GetWindowLongA(d.StatusBar(), GWL_STYLE) & WS_CLIPSIBLINGS);
-    }));
+    }, nullptr, true, false);
+    EXPECT_EQ(IDOK, dialog.DoModal());
     EXPECT_FALSE(dialog.Root()) << "the tree goes with the window";
 }
 
 TEST_F(LayoutDialogTest, MinimisingLeavesTheControlsWhereTheyAre) {
-    LayoutTestDialog dialog(nullptr, true);
-    EXPECT_EQ(IDOK, Run(dialog, [](LayoutTestDialog& d) {
+    EXPECT_EQ(IDOK, Run(nullptr, true, [](LayoutTestDialog& d) {
         const RECT log = d.ControlRect(IDC_LOG);
         const RECT ok = d.ControlRect(IDOK);
         SendMessageA(d.Handle(), WM_SIZE, SIZE_MINIMIZED, 0);
@@ -181,8 +176,7 @@ TEST_F(LayoutDialogTest, MinimisingLeavesTheControlsWhereTheyAre) {
 }
 
 TEST_F(LayoutDialogTest, EraseRegionKeepsVisibleControlsAndTheGripButNotGroupBoxes) {
-    LayoutTestDialog dialog(nullptr, true);
-    EXPECT_EQ(IDOK, Run(dialog, [](LayoutTestDialog& d) {
+    EXPECT_EQ(IDOK, Run(nullptr, true, [](LayoutTestDialog& d) {
         OwnedRegion region = d.CreateEraseRegion();
         ASSERT_TRUE(region);
         const RECT ok = d.ControlRect(IDOK);
@@ -202,55 +196,44 @@ TEST_F(LayoutDialogTest, EraseRegionKeepsVisibleControlsAndTheGripButNotGroupBox
 
 TEST_F(LayoutDialogTest, ClosedMinimisedReopensNormalAndClosedMaximisedReopensMaximised) {
     RECT normal = {};
-    {
-        LayoutTestDialog dialog(SECTION, true);
-        EXPECT_EQ(IDOK, Run(dialog, [&](LayoutTestDialog& d) {
-            const RECT window = WindowRectOf(d.Handle());
-            SetWindowPos(d.Handle(), nullptr, 60, 70, Width(window) + 40, Height(window) + 30,
-                         SWP_NOZORDER | SWP_NOACTIVATE);
-            normal = WindowRectOf(d.Handle());
-            ShowWindow(d.Handle(), SW_MINIMIZE);
-            EXPECT_TRUE(IsIconic(d.Handle()));
-        }));
-    }
+    EXPECT_EQ(IDOK, Run(SECTION, true, [&](LayoutTestDialog& d) {
+        const RECT window = WindowRectOf(d.Handle());
+        SetWindowPos(d.Handle(), nullptr, 60, 70, Width(window) + 40, Height(window) + 30,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        normal = WindowRectOf(d.Handle());
+        ShowWindow(d.Handle(), SW_MINIMIZE);
+        EXPECT_TRUE(IsIconic(d.Handle()));
+    }));
     std::vector<unsigned char> stored;
     ASSERT_TRUE(app.Profile().GetBinary(SECTION, "WindowPlacement", stored));
     EXPECT_EQ(stored.size(), 44u);
-    {
-        LayoutTestDialog dialog(SECTION, true);
-        EXPECT_EQ(IDOK, Run(dialog, [&](LayoutTestDialog& d) {
-            EXPECT_FALSE(IsIconic(d.Handle()));
-            EXPECT_FALSE(IsZoomed(d.Handle()));
-            EXPECT_EQ(Edges(WindowRectOf(d.Handle())), Edges(normal));
-            ShowWindow(d.Handle(), SW_MAXIMIZE);
-            EXPECT_TRUE(IsZoomed(d.Handle()));
-        }));
-    }
-    {
-        LayoutTestDialog dialog(SECTION, true);
-        EXPECT_EQ(IDOK, Run(dialog, [&](LayoutTestDialog& d) {
-            EXPECT_TRUE(IsZoomed(d.Handle()));
-            ShowWindow(d.Handle(), SW_RESTORE);
-            EXPECT_EQ(Edges(WindowRectOf(d.Handle())), Edges(normal));
-        }));
-    }
+    EXPECT_EQ(IDOK, Run(SECTION, true, [&](LayoutTestDialog& d) {
+        EXPECT_FALSE(IsIconic(d.Handle()));
+        EXPECT_FALSE(IsZoomed(d.Handle()));
+        EXPECT_EQ(Edges(WindowRectOf(d.Handle())), Edges(normal));
+        ShowWindow(d.Handle(), SW_MAXIMIZE);
+        EXPECT_TRUE(IsZoomed(d.Handle()));
+    }));
+    EXPECT_EQ(IDOK, Run(SECTION, true, [&](LayoutTestDialog& d) {
+        EXPECT_TRUE(IsZoomed(d.Handle()));
+        ShowWindow(d.Handle(), SW_RESTORE);
+        EXPECT_EQ(Edges(WindowRectOf(d.Handle())), Edges(normal));
+    }));
 }
 
 TEST_F(LayoutDialogTest, OnlyAStoredPlacementOfExactly44BytesIsApplied) {
     RECT templateRect = {};
     {
-        LayoutTestDialog dialog(nullptr, true);
-        Run(dialog, [&](LayoutTestDialog& d) { templateRect = WindowRectOf(d.Handle()); });
+        Run(nullptr, true, [&](LayoutTestDialog& d) { templateRect = WindowRectOf(d.Handle()); });
     }
     const WINDOWPLACEMENT placement = MaximisedPlacement();
     unsigned char bytes[45] = {};
     memcpy(bytes, &placement, sizeof placement);
     for (size_t size : {43u, 45u, 44u}) {
         ASSERT_TRUE(app.Profile().WriteBinary(SECTION, "WindowPlacement", bytes, size));
-        LayoutTestDialog dialog(SECTION, true);
         bool zoomed = false;
         RECT window = {};
-        EXPECT_EQ(IDOK, Run(dialog, [&](LayoutTestDialog& d) {
+        EXPECT_EQ(IDOK, Run(SECTION, true, [&](LayoutTestDialog& d) {
             zoomed = IsZoomed(d.Handle()) != FALSE;
             window = WindowRectOf(d.Handle());
         }));
@@ -266,8 +249,7 @@ TEST_F(LayoutDialogTest, WithoutASectionNothingIsReadOrWritten) {
     ASSERT_TRUE(app.Profile().WriteBinary("", "WindowPlacement", &placement, sizeof placement));
     const std::string before = ProfileSnapshot();
     for (const char* section : {static_cast<const char*>(nullptr), ""}) {
-        LayoutTestDialog dialog(section, true);
-        EXPECT_EQ(IDOK, Run(dialog, [](LayoutTestDialog& d) {
+        EXPECT_EQ(IDOK, Run(section, true, [](LayoutTestDialog& d) {
             EXPECT_FALSE(IsZoomed(d.Handle()));
             ShowWindow(d.Handle(), SW_MAXIMIZE);
         }));

@@ -1,20 +1,16 @@
 #pragma once
 #include <functional>
+#include "tests/win32/support/DialogHarness.h"
 #include "LayoutTestResources.h"
 #include "layout/LayoutGroup.h"
 #include "layout/ZymLayoutDialog_win32.h"
 
-// A layout dialog over the test template. It builds its tree after the base
-// initialisation and runs the test's step from a posted message, once the
-// modal loop runs; a guard timer ends it should a step never end it.
-class LayoutTestDialog : public ZymLayoutDialog {
+// A layout dialog over the test template that builds its tree after the
+// base initialisation; tests run it through RunInside.
+class TreeDialog : public ZymLayoutDialog {
 public:
-    static const INT_PTR kHung = -99;
-
-    LayoutTestDialog(const char* section, bool statusBar, bool bounded = false)
+    TreeDialog(const char* section, bool statusBar, bool bounded)
         : ZymLayoutDialog(IDD_LAYOUT, nullptr, section, statusBar), bounded_(bounded) {}
-
-    std::function<void(LayoutTestDialog&)> onStep;
 
     RECT ControlRect(int id) const {
         RECT r = {};
@@ -26,31 +22,13 @@ public:
 protected:
     BOOL OnInitDialog() override {
         const BOOL result = ZymLayoutDialog::OnInitDialog();
-        SetTimer(Handle(), kGuardTimer, 20000, nullptr);
         if (bounded_) BuildBoundedTree();
         else BuildTree();
         UpdateLayout();
-        PostMessageA(Handle(), kStep, 0, 0);
         return result;
     }
 
-    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override {
-        if (msg == WM_TIMER && wp == kGuardTimer) {
-            EndDialog(kHung);
-            return 0;
-        }
-        if (msg == kStep) {
-            if (onStep) onStep(*this);
-            else EndDialog(IDOK);
-            return 0;
-        }
-        return ZymLayoutDialog::WindowProc(msg, wp, lp);
-    }
-
 private:
-    static const UINT kStep = WM_APP + 9;
-    static const UINT_PTR kGuardTimer = 0x4C41;
-
     LayoutNodeRef Node(int id, uint32_t modes = 0) { return NewItem(id, modes, 0, 0, -1, -1); }
 
     void BuildTree() {
@@ -78,3 +56,5 @@ private:
 
     bool bounded_;
 };
+
+using LayoutTestDialog = RunInside<TreeDialog>;
