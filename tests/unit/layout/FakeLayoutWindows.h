@@ -17,26 +17,23 @@ public:
         bool dialog = false;
         LayoutRect rect;   // as Move takes it
         LayoutRect frame;  // non-client widths at left, top, right, bottom
-        Window* buddy = nullptr;
         std::vector<Window*> children;
-        int moves = 0;
-        int redraws = 0;
-        int erasingRedraws = 0;
-        int invalidations = 0;
+        int moves = 0, redraws = 0, erasingRedraws = 0, invalidations = 0;
     };
 
     Window* AddDialog(const LayoutRect& screenRect, const LayoutRect& frame) {
-        Window* w = Add(nullptr, 0, "#32770", screenRect);
+        Window* w = AddChild(nullptr, 0, "#32770", screenRect);
         w->style = STYLE_VISIBLE;
         w->dialog = true;
         w->frame = frame;
         return w;
     }
-
     Window* AddChild(Window* parent, int id, const std::string& className, const LayoutRect& rect,
                      uint32_t extraStyle = 0) {
-        Window* w = Add(parent, id, className, rect);
-        w->style |= extraStyle;
+        windows_.push_back(std::make_unique<Window>());
+        Window* w = windows_.back().get();
+        *w = Window{id, parent, className, STYLE_CHILD | STYLE_VISIBLE | extraStyle, false, rect, {}, {}};
+        if (parent) parent->children.push_back(w);
         return w;
     }
 
@@ -50,17 +47,10 @@ public:
     }
     LayoutRect WindowRect(Handle h) override {
         const Window* w = Get(h);
-        LayoutRect r = w->rect;
-        if (w->parent) {
-            const LayoutRect origin = WindowRect(w->parent);
-            const int32_t dx = origin.left + w->parent->frame.left;
-            const int32_t dy = origin.top + w->parent->frame.top;
-            r.left += dx;
-            r.right += dx;
-            r.top += dy;
-            r.bottom += dy;
-        }
-        return r;
+        if (!w->parent) return w->rect;
+        const LayoutRect origin = WindowRect(w->parent);
+        const int32_t dx = origin.left + w->parent->frame.left, dy = origin.top + w->parent->frame.top;
+        return LayoutRect{w->rect.left + dx, w->rect.top + dy, w->rect.right + dx, w->rect.bottom + dy};
     }
     LayoutRect ClientRect(Handle h) override {
         const Window* w = Get(h);
@@ -74,32 +64,19 @@ public:
         return std::vector<Handle>(Get(h)->children.begin(), Get(h)->children.end());
     }
     void Move(Handle h, const LayoutRect& rect) override {
-        Window* w = Get(h);
-        w->rect = rect;
-        ++w->moves;
-        if (onMove) onMove(w);
+        Get(h)->rect = rect;
+        ++Get(h)->moves;
+        if (onMove) onMove(Get(h));
     }
     void Redraw(Handle h, bool erase) override {
         ++Get(h)->redraws;
-        if (erase) ++Get(h)->erasingRedraws;
+        Get(h)->erasingRedraws += erase ? 1 : 0;
     }
     void Invalidate(Handle h) override { ++Get(h)->invalidations; }
-    Handle UpDownBuddy(Handle h) override { return Get(h)->buddy; }
-    void SetUpDownBuddy(Handle h, Handle buddy) override { Get(h)->buddy = Get(buddy); }
+    Handle UpDownBuddy(Handle) override { return nullptr; }
+    void SetUpDownBuddy(Handle, Handle) override {}
 
 private:
     static Window* Get(Handle h) { return static_cast<Window*>(h); }
-
-    Window* Add(Window* parent, int id, const std::string& className, const LayoutRect& rect) {
-        windows_.push_back(std::make_unique<Window>());
-        Window* w = windows_.back().get();
-        w->id = id;
-        w->parent = parent;
-        w->className = className;
-        w->rect = rect;
-        if (parent) parent->children.push_back(w);
-        return w;
-    }
-
     std::vector<std::unique_ptr<Window>> windows_;
 };
