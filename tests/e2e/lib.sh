@@ -142,9 +142,10 @@ wait_log() {
     fail "log never had $1 lines like '$2'; it has: $(log_lines | tr '\n' '|')"
 }
 
-is_visible() { [ "$(drv visible "$TITLE")" = "$1" ]; }
+# prints EXPECTED COMMAND...: COMMAND's output is EXPECTED.
+prints() { local want=$1; shift; [ "$("$@")" = "$want" ]; }
 
-wait_visibility() { until_true "$WAIT_S" is_visible "$1" || fail "the dialog did not become $1"; }
+wait_visibility() { until_true "$WAIT_S" prints "$1" drv visible "$TITLE" || fail "the dialog did not become $1"; }
 
 # expect_message TEXT: a message box shows TEXT; it is answered with OK.
 expect_message() {
@@ -166,16 +167,13 @@ window_icon() {
   xprop -id "$xid" -notype -f _NET_WM_ICON 32c '=$0+\n' _NET_WM_ICON | drv match-icon "$exe_win" 32
 }
 
-window_icon_is() { [ "$(window_icon)" = "$1" ]; }
-
 wait_window_icon() {
-  until_true "$WAIT_S" window_icon_is "$1" || fail "the window icon is $(window_icon), expected $1"
+  until_true "$WAIT_S" prints "$1" window_icon || fail "the window icon is $(window_icon), expected $1"
 }
 
-tray_icon_is() { [ "$(drv tray-icon "$exe_win" 1000)" = "$1" ]; }
-
 wait_tray_icon() {
-  until_true "$WAIT_S" tray_icon_is "$1" || fail "the tray icon is $(drv tray-icon "$exe_win" 0), expected $1"
+  until_true "$WAIT_S" prints "$1" drv tray-icon "$exe_win" 1000 ||
+    fail "the tray icon is $(drv tray-icon "$exe_win" 0), expected $1"
 }
 
 tray_icon_gone() { ! drv tray-icon "$exe_win" 0 >/dev/null; }
