@@ -9,20 +9,15 @@
 #include <sstream>
 #include <string>
 
-inline std::string WindowsPathOf(const std::string& unixPath)
-{
-    std::string path = "Z:" + unixPath;
-    for (char& c : path) {
-        if (c == '/') c = '\\';
-    }
-    return path;
-}
-
 // The Windows path of a file the runner exported, empty without a simulator.
 inline std::string SimulatorFile(const char* variable)
 {
     const char* value = std::getenv(variable);
-    return value != nullptr && *value != '\0' ? WindowsPathOf(value) : std::string();
+    if (value == nullptr || *value == '\0') return std::string();
+    std::string path = std::string("Z:") + value;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
 }
 
 inline std::string ReadWholeFile(const std::string& path)
@@ -33,23 +28,19 @@ inline std::string ReadWholeFile(const std::string& path)
     return text.str();
 }
 
-// Bytes the simulator received ("rx") or sent ("tx") since its last change
-// of switches.
-inline std::string SimulatorBytes(const char* direction)
+// Bytes the simulator received since its last change of switches.
+inline std::string SimulatorReceived()
 {
     std::istringstream log(ReadWholeFile(SimulatorFile("HORALUX_SIM_LOG")));
     std::string bytes;
     std::string line;
     while (std::getline(log, line)) {
         if (line.compare(0, 17, "# control applied") == 0) bytes.clear();
-        if (line.size() == 5 && line.compare(0, 2, direction) == 0)
+        if (line.size() == 5 && line.compare(0, 2, "rx") == 0)
             bytes += static_cast<char>(std::strtoul(line.c_str() + 3, nullptr, 16));
     }
     return bytes;
 }
-
-inline std::string SimulatorReceived() { return SimulatorBytes("rx"); }
-inline std::string SimulatorSent() { return SimulatorBytes("tx"); }
 
 // Gives the running simulator new switches (see tools/gpsclock-sim.cpp; ""
 // restores its start-up ones) and waits until it has taken them.

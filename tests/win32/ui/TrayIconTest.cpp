@@ -27,13 +27,19 @@ struct FakeShell {
 };
 
 // Receives the tray icon's commands.
-struct CommandWindow {
-    static std::vector<WPARAM> commands;
+std::vector<WPARAM> commands;
 
+LRESULT CALLBACK CommandProc(HWND window, UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (msg == WM_COMMAND) commands.push_back(wp);
+    return DefWindowProcA(window, msg, wp, lp);
+}
+
+struct CommandWindow {
     CommandWindow()
     {
         WNDCLASSA wc = {};
-        wc.lpfnWndProc = &Proc;
+        wc.lpfnWndProc = &CommandProc;
         wc.hInstance = GetModuleHandleA(nullptr);
         wc.lpszClassName = "HoraluxTrayTestOwner";
         RegisterClassA(&wc);
@@ -42,21 +48,8 @@ struct CommandWindow {
         commands.clear();
     }
     ~CommandWindow() { DestroyWindow(handle); }
-
-    static LRESULT CALLBACK Proc(HWND window, UINT msg, WPARAM wp, LPARAM lp)
-    {
-        if (msg == WM_COMMAND) commands.push_back(wp);
-        return DefWindowProcA(window, msg, wp, lp);
-    }
-    void Pump()
-    {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-    }
-
     HWND handle;
 };
-std::vector<WPARAM> CommandWindow::commands;
 
 class TrayIconTest : public ::testing::Test {
 protected:
@@ -178,8 +171,9 @@ TEST_F(TrayIconTest, OtherIdentifiersAndMouseMessagesAreIgnored)
     EXPECT_EQ(0, tray.OnTrayNotification(IDR_TRAY + 1, WM_RBUTTONUP));
     for (LPARAM other : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEMOVE, WM_RBUTTONDOWN, WM_RBUTTONDBLCLK, WM_MBUTTONUP})
         EXPECT_EQ(0, tray.OnTrayNotification(IDR_TRAY, other)) << other;
-    window.Pump();
-    EXPECT_TRUE(CommandWindow::commands.empty());
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    EXPECT_TRUE(commands.empty());
 }
 
 TEST_F(TrayIconTest, DoubleClickSendsTheFirstMenuCommand)
@@ -188,6 +182,5 @@ TEST_F(TrayIconTest, DoubleClickSendsTheFirstMenuCommand)
     CTrayIcon tray(IDR_TRAY, shell.Notify());
     tray.SetNotificationWnd(window.handle, WM_USER);
     EXPECT_EQ(1, tray.OnTrayNotification(IDR_TRAY, WM_LBUTTONDBLCLK));
-    ASSERT_EQ(1u, CommandWindow::commands.size());
-    EXPECT_EQ(static_cast<WPARAM>(ID_CONFIGURE), CommandWindow::commands[0]);
+    EXPECT_EQ(commands, std::vector<WPARAM>{ID_CONFIGURE});
 }
