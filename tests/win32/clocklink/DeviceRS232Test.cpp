@@ -41,6 +41,13 @@ void ExpectFailure(const CDevice& device, const std::string& context)
     EXPECT_EQ(GetSystemErrorText(failure.Code()), failure.SystemText());
 }
 
+TEST(SystemErrorTextTest, UnknownCodeGivesNothingAndKeepsTheLastError)
+{
+    SetLastError(ERROR_ACCESS_DENIED);
+    EXPECT_EQ("", GetSystemErrorText(0x2000ABCD));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
+}
+
 TEST(RS232StateTest, Defaults)
 {
     const RS232State s;
