@@ -11,22 +11,15 @@ protected:
 };
 
 // A plain top-level window to own the dialogs under test.
-class OwnerWindow {
-public:
+struct OwnerWindow {
+    HWND handle = CreateWindowExA(0, "STATIC", "Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 300, 200,
+                                  nullptr, nullptr, nullptr, nullptr);
     OwnerWindow()
     {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "HoraluxTestOwner";
-        RegisterClassA(&wc);
-        handle = CreateWindowExA(0, wc.lpszClassName, "Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                 10, 10, 300, 200, nullptr, nullptr, wc.hInstance, nullptr);
         SetForegroundWindow(handle);
         SetActiveWindow(handle);
     }
     ~OwnerWindow() { DestroyWindow(handle); }
-    HWND handle;
 };
 
 } // namespace
