@@ -27,17 +27,12 @@ LOGFONTA FontOf(HWND window)
     return font;
 }
 
-std::string TempPath(const char* name)
-{
-    char directory[MAX_PATH];
-    GetTempPathA(MAX_PATH, directory);
-    return std::string(directory) + name;
-}
-
 // A file that exists but that no program is registered to open.
 std::string UnassociatedFile()
 {
-    const std::string path = TempPath("horalux-link.horaluxtest");
+    char directory[MAX_PATH];
+    GetTempPathA(MAX_PATH, directory);
+    const std::string path = std::string(directory) + "horalux-link.horaluxtest";
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
     return path;
