@@ -21,23 +21,15 @@ public:
     int32_t MaxWidth() const override { return max; }
     int32_t MinHeight() const override { return min; }
     int32_t MaxHeight() const override { return max; }
-    bool ResizeTo(LayoutRect rect) override {
-        cells.push_back(rect);
-        return true;
-    }
-
+    bool ResizeTo(LayoutRect rect) override { cells.push_back(rect); return true; }
     LayoutRect Cell() const { return cells.empty() ? LayoutRect{-1, -1, -1, -1} : cells.back(); }
 
-    int32_t length;
-    int32_t min;
-    int32_t max;
+    int32_t length, min, max;
     std::vector<LayoutRect> cells;
 
 private:
     int32_t Preferred(uint32_t fixedBit, uint32_t relativeBit, int32_t base) const {
-        if (modes & fixedBit) return length;
-        if (modes & relativeBit) return base * length / 100;
-        return -1;
+        return (modes & fixedBit) ? length : (modes & relativeBit) ? base * length / 100 : -1;
     }
     int* destroyed_;
 };
