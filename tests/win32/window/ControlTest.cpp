@@ -59,42 +59,30 @@ void Click(HWND control)
 
 } // namespace
 
-TEST_F(ControlTest, ReflectedCtlColorAndClickAreHandledByTheControl)
+TEST_F(ControlTest, ReflectedCtlColorAndClickReachTheControlAndUnhandledOnesTheDialog)
 {
-    ScriptedDialog dialog;
-    RecordingLabel label;
-    LRESULT colourAnswer = 0;
-    dialog.onInit = [&](ScriptedDialog& d) { label.SubclassDlgItem(IDC_LABEL, d); };
-    dialog.onStep = [&](ScriptedDialog& d) {
-        HWND control = d.Item(IDC_LABEL);
-        RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-        HDC dc = GetDC(control);
-        colourAnswer = SendMessageA(d.Handle(), WM_CTLCOLORSTATIC, (WPARAM)dc, (LPARAM)control);
-        ReleaseDC(control, dc);
-        Click(control);
-        d.EndDialog(IDOK);
-    };
-    dialog.DoModal();
-    EXPECT_GE(label.ctlColorCalls, 2); // the paint and the direct send
-    EXPECT_EQ(reinterpret_cast<LRESULT>(label.brush), colourAnswer);
-    EXPECT_EQ(1, label.clicks);
-    EXPECT_EQ(1, label.mouseDowns);
-    EXPECT_FALSE(LabelClickReachedDialog(dialog));
-}
-
-TEST_F(ControlTest, UnhandledReflectionFallsThroughToTheDialog)
-{
-    ScriptedDialog dialog;
-    RecordingLabel label;
-    label.handleReflected = false;
-    dialog.onInit = [&](ScriptedDialog& d) { label.SubclassDlgItem(IDC_LABEL, d); };
-    dialog.onStep = [&](ScriptedDialog& d) {
-        Click(d.Item(IDC_LABEL));
-        d.EndDialog(IDOK);
-    };
-    dialog.DoModal();
-    EXPECT_EQ(1, label.clicks);
-    EXPECT_TRUE(LabelClickReachedDialog(dialog));
+    for (bool handled : {true, false}) {
+        ScriptedDialog dialog;
+        RecordingLabel label;
+        label.handleReflected = handled;
+        LRESULT colourAnswer = 0;
+        dialog.onInit = [&](ScriptedDialog& d) { label.SubclassDlgItem(IDC_LABEL, d); };
+        dialog.onStep = [&](ScriptedDialog& d) {
+            HWND control = d.Item(IDC_LABEL);
+            RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+            HDC dc = GetDC(control);
+            colourAnswer = SendMessageA(d.Handle(), WM_CTLCOLORSTATIC, (WPARAM)dc, (LPARAM)control);
+            ReleaseDC(control, dc);
+            Click(control);
+            d.EndDialog(IDOK);
+        };
+        dialog.DoModal();
+        EXPECT_GE(label.ctlColorCalls, 2) << handled; // the paint and the direct send
+        EXPECT_EQ(handled, reinterpret_cast<LRESULT>(label.brush) == colourAnswer);
+        EXPECT_EQ(1, label.clicks) << handled;
+        EXPECT_EQ(1, label.mouseDowns) << handled;
+        EXPECT_EQ(!handled, LabelClickReachedDialog(dialog));
+    }
 }
 
 TEST_F(ControlTest, DestroyedObjectRestoresTheProcedureAndClearsItsProperties)
