@@ -30,8 +30,4 @@ expect_eq "$(drv visible "$TITLE")" hidden "dialog while synchronising"
 expect_eq "$(drv enabled "$TITLE" $START_ID)" disabled "Start while running"
 expect_eq "$(drv enabled "$TITLE" $STOP_ID)" enabled "Stop while running"
 screenshot tray-synced
-
-exit_app
-expect_eq "$(ini_read Update Frequency)" 1 "stored period"
-expect_eq "$(ini_read Communication CommPort)" com1 "stored port"
 e2e_pass

@@ -41,7 +41,6 @@ class StatusTextTest : public ::testing::Test {
 protected:
     std::map<int, std::string> table = {
         {IDS_TIME_SET, TEXT_TIME_SET},
-        {IDS_UNKNOWN_STATUS, TEXT_UNKNOWN_STATUS},
         {IDS_SET_TIME_FAILED, TEXT_SET_TIME_FAILED},
         {IDS_STOPPED, TEXT_STOPPED},
     };
@@ -56,10 +55,6 @@ protected:
 TEST_F(StatusTextTest, TimeSetShowsTheTimeOfDayWithItsTrailingBlank) {
     EXPECT_EQ(StatusText(IDS_TIME_SET, 0, 23, 59, 58, lookup), "Time Set 23:59:58 UTC ");
     EXPECT_EQ(StatusText(IDS_TIME_SET, 5, 14, 3, 7, lookup), "Time Set 14:03:07 UTC ");
-}
-
-TEST_F(StatusTextTest, UnknownIdentifierGetsTheUnknownText) {
-    EXPECT_EQ(StatusText(42, 0, 0, 0, 0, lookup), "Unknown msg 42: Win32 status was: ");
 }
 
 TEST_F(StatusTextTest, ErrorCodeAppendsTheSystemText) {
