@@ -35,33 +35,23 @@ TEST_F(DialogTest, EndDialogFromInitialisationReturnsItsCode)
     EXPECT_FALSE(dialog.exchanges.front());
 }
 
-TEST_F(DialogTest, OkTakesTheControlValuesAndEndsWithIdok)
-{
-    ScriptedDialog dialog;
-    dialog.onStep = [](ScriptedDialog& d) {
-        PostMessageA(d.Handle(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)d.Item(IDOK));
-    };
-    EXPECT_EQ(IDOK, dialog.DoModal());
-    EXPECT_EQ(1, dialog.okCalls);
-    EXPECT_EQ(0, dialog.cancelCalls);
-    ASSERT_EQ(2u, dialog.exchanges.size());
-    EXPECT_TRUE(dialog.exchanges.back());
-}
-
-TEST_F(DialogTest, EscapeCloseBoxAndSystemMenuCloseReachOnCancel)
+TEST_F(DialogTest, OkTakesTheControlValuesAndEscapeCloseBoxAndSystemMenuCloseReachOnCancel)
 {
     const std::function<void(ScriptedDialog&)> ways[] = {
+        [](ScriptedDialog& d) { PostMessageA(d.Handle(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)d.Item(IDOK)); },
         [](ScriptedDialog& d) { PostMessageA(d.Item(IDC_EDIT), WM_KEYDOWN, VK_ESCAPE, 0); },
         [](ScriptedDialog& d) { PostMessageA(d.Handle(), WM_CLOSE, 0, 0); },
         [](ScriptedDialog& d) { PostMessageA(d.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0); },
     };
-    for (size_t i = 0; i < 3; ++i) {
+    for (size_t i = 0; i < 4; ++i) {
+        const bool ok = i == 0;
         ScriptedDialog dialog;
         dialog.onStep = ways[i];
-        EXPECT_EQ(IDCANCEL, dialog.DoModal()) << "way " << i;
-        EXPECT_EQ(1, dialog.cancelCalls) << "way " << i;
-        // Cancel takes no control values.
-        EXPECT_EQ(1u, dialog.exchanges.size()) << "way " << i;
+        EXPECT_EQ(ok ? IDOK : IDCANCEL, dialog.DoModal()) << "way " << i;
+        EXPECT_EQ(ok ? 1 : 0, dialog.okCalls) << "way " << i;
+        EXPECT_EQ(ok ? 0 : 1, dialog.cancelCalls) << "way " << i;
+        // Only OK takes the control values.
+        EXPECT_EQ(ok ? (std::vector<bool>{false, true}) : (std::vector<bool>{false}), dialog.exchanges) << "way " << i;
     }
 }
 
