@@ -64,10 +64,14 @@ TEST_F(SyncWorkerTest, DrainFlushesUntilTheClockIsQuiet) {
     EXPECT_EQ(sink.Ids(), (Ids{IDS_TIME_SET, IDS_STOPPED}));
 }
 
+using Line = FakeClockLine;
+using Clock = FakeSystemClock;
+using Event = ScriptedWakeEvent;
+
 // Failures that spoil one attempt: reported with 0x21, the worker waits on.
 struct AttemptFailure {
     const char* name;
-    std::function<void(FakeClockLine&, FakeSystemClock&)> arrange;
+    std::function<void(Line&)> arrange;
     int status;
 };
 
@@ -76,7 +80,7 @@ void PrintTo(const AttemptFailure& f, std::ostream* os) { *os << f.name; }
 class AttemptFailureTest : public SyncWorkerTest, public ::testing::WithParamInterface<AttemptFailure> {};
 
 TEST_P(AttemptFailureTest, IsReportedAtEveryTickAndTheWorkerStays) {
-    GetParam().arrange(line, clock);
+    GetParam().arrange(line);
     event.WakeTimes(2);
     Run();
     const int s = GetParam().status;
@@ -90,12 +94,14 @@ TEST_P(AttemptFailureTest, IsReportedAtEveryTickAndTheWorkerStays) {
 INSTANTIATE_TEST_SUITE_P(
     Worker, AttemptFailureTest,
     ::testing::Values(
-        AttemptFailure{"PortMissing", [](FakeClockLine& l, FakeSystemClock&) { l.openSucceeds = false; }, IDS_OPEN_PORT_FAILED},
-        AttemptFailure{"NoEchoOfTimeCommand", [](FakeClockLine& l, FakeSystemClock&) { l.echoOf = [](char c) { return std::string(c == 'T' || c == 'U' ? 0 : 1, c); }; }, IDS_NO_ECHO},
-        AttemptFailure{"ThirteenByteReply", [](FakeClockLine& l, FakeSystemClock&) { l.reply = "12:12:34:56\r\n"; }, IDS_READ_FAILED},
-        AttemptFailure{"ReplyTooLate", [](FakeClockLine& l, FakeSystemClock&) { l.replyDelayMs = 1200; }, IDS_READ_FAILED},
-        AttemptFailure{"UnparseableReply", [](FakeClockLine& l, FakeSystemClock&) { l.reply = "123-12-34-56\r\n"; }, IDS_PARSE_FAILED},
-        AttemptFailure{"HourAbove23", [](FakeClockLine& l, FakeSystemClock&) { l.reply = "123:24:00:00\r\n"; }, IDS_PARSE_FAILED}),
+        AttemptFailure{"PortMissing", [](Line& l) { l.openSucceeds = false; }, IDS_OPEN_PORT_FAILED},
+        AttemptFailure{"NoEchoOfTimeCommand", [](Line& l) {
+            l.echoOf = [](char c) { return std::string(c == 'T' || c == 'U' ? 0 : 1, c); };
+        }, IDS_NO_ECHO},
+        AttemptFailure{"ThirteenByteReply", [](Line& l) { l.reply = "12:12:34:56\r\n"; }, IDS_READ_FAILED},
+        AttemptFailure{"ReplyTooLate", [](Line& l) { l.replyDelayMs = 1200; }, IDS_READ_FAILED},
+        AttemptFailure{"UnparseableReply", [](Line& l) { l.reply = "123-12-34-56\r\n"; }, IDS_PARSE_FAILED},
+        AttemptFailure{"HourAbove23", [](Line& l) { l.reply = "123:24:00:00\r\n"; }, IDS_PARSE_FAILED}),
     [](const ::testing::TestParamInfo<AttemptFailure>& info) { return info.param.name; });
 
 TEST_F(SyncWorkerTest, ReplyOfFourteenBytesArrivingInPiecesIsCollected) {
@@ -130,10 +136,6 @@ TEST_P(EndingFailureTest, IsReportedWithItsCodeAndStopsTheWorker) {
     EXPECT_EQ(state.lastError, GetParam().code);
     EXPECT_EQ(state.flags, SYNC_STOPPED);
 }
-
-using Line = FakeClockLine;
-using Clock = FakeSystemClock;
-using Event = ScriptedWakeEvent;
 
 INSTANTIATE_TEST_SUITE_P(
     Worker, EndingFailureTest,
