@@ -23,17 +23,12 @@ protected:
 
 } // namespace
 
-TEST_F(ProfileStoreTest, MissingFileOrKeyGivesTheDefault)
+TEST_F(ProfileStoreTest, MissingFileOrKeyGivesTheDefaultAndWrittenStringsReadBackAndOverwrite)
 {
     EXPECT_EQ("com1", store.GetString("Communication", "CommPort", "com1"));
-    ASSERT_TRUE(store.WriteString("Update", "Frequency", "15"));
+    ASSERT_TRUE(store.WriteString("Update", "Frequency", "not a number"));
     EXPECT_EQ("60", store.GetString("Update", "Other", "60"));
     EXPECT_EQ("60", store.GetString("Elsewhere", "Frequency", "60"));
-}
-
-TEST_F(ProfileStoreTest, WrittenStringsReadBackAndOverwrite)
-{
-    ASSERT_TRUE(store.WriteString("Update", "Frequency", "not a number"));
     EXPECT_EQ("not a number", store.GetString("Update", "Frequency", "60"));
     ASSERT_TRUE(store.WriteString("Update", "Frequency", "15"));
     EXPECT_EQ("15", store.GetString("Update", "Frequency", "60"));
