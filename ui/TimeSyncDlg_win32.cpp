@@ -6,7 +6,7 @@
 #include "layout/LayoutGroup.h"
 #include "layout/LayoutModes.h"
 #include "res/resource.h"
-#include "sync/StatusText.h"
+#include "sync/StatusLine.h"
 #include "sync/StatusTexts.h"
 #include "sync/SyncMessages.h"
 #include "window/Application.h"
@@ -289,7 +289,7 @@ LRESULT CTimeSyncDlg::OnSyncStatus(int statusId, uint32_t errorCode) {
     if (const std::tm* local = std::localtime(&now)) std::strftime(stamp, sizeof stamp, "%H:%M:%S", local);
 
     const SyncThreadState& state = sync_.State();
-    const std::string text = StatusText(statusId, errorCode, state.hour, state.minute, state.second,
+    const std::string text = StatusLineText(statusId, errorCode, state.hour, state.minute, state.second,
                                         [](int id, std::string& out) {
                                             out = Application::Instance().LoadString(static_cast<unsigned>(id));
                                             return !out.empty();

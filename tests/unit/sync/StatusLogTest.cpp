@@ -4,7 +4,7 @@
 
 #include "sync/Period.h"
 #include "sync/StatusLog.h"
-#include "sync/StatusText.h"
+#include "sync/StatusLine.h"
 #include "sync/StatusTexts.h"
 
 namespace {
@@ -37,7 +37,7 @@ TEST(StatusLog, LineFeedsInsideALineAreDroppedAndCarriageReturnsStay) {
     EXPECT_EQ(log.LineCount(), 0);
 }
 
-class StatusTextTest : public ::testing::Test {
+class StatusLineTextTest : public ::testing::Test {
 protected:
     std::map<int, std::string> table = {
         {IDS_TIME_SET, TEXT_TIME_SET},
@@ -52,15 +52,15 @@ protected:
     };
 };
 
-TEST_F(StatusTextTest, TimeSetShowsTheTimeOfDayWithItsTrailingBlank) {
-    EXPECT_EQ(StatusText(IDS_TIME_SET, 0, 23, 59, 58, lookup), "Time Set 23:59:58 UTC ");
-    EXPECT_EQ(StatusText(IDS_TIME_SET, 5, 14, 3, 7, lookup), "Time Set 14:03:07 UTC ");
+TEST_F(StatusLineTextTest, TimeSetShowsTheTimeOfDayWithItsTrailingBlank) {
+    EXPECT_EQ(StatusLineText(IDS_TIME_SET, 0, 23, 59, 58, lookup), "Time Set 23:59:58 UTC ");
+    EXPECT_EQ(StatusLineText(IDS_TIME_SET, 5, 14, 3, 7, lookup), "Time Set 14:03:07 UTC ");
 }
 
-TEST_F(StatusTextTest, ErrorCodeAppendsTheSystemText) {
-    const std::string text = StatusText(IDS_SET_TIME_FAILED, 1314, 0, 0, 0, lookup);
+TEST_F(StatusLineTextTest, ErrorCodeAppendsTheSystemText) {
+    const std::string text = StatusLineText(IDS_SET_TIME_FAILED, 1314, 0, 0, 0, lookup);
     EXPECT_EQ(text.rfind(std::string(TEXT_SET_TIME_FAILED) + " : ", 0), 0u);
-    EXPECT_EQ(StatusText(IDS_STOPPED, 0, 0, 0, 0, lookup), TEXT_STOPPED);
+    EXPECT_EQ(StatusLineText(IDS_STOPPED, 0, 0, 0, 0, lookup), TEXT_STOPPED);
 }
 
 // 60abc, -5, abc and the empty text go through the start checks.

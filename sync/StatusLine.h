@@ -9,5 +9,5 @@ using StringLookup = std::function<bool(int id, std::string& text)>;
 // The log text for a posted status: 151 is formatted as a time of day from
 // the time the worker set; an identifier without a string gets the 153 text;
 // any other status carries the system's text for a non-zero error code.
-std::string StatusText(int statusId, uint32_t errorCode, int hour, int minute, int second,
+std::string StatusLineText(int statusId, uint32_t errorCode, int hour, int minute, int second,
                        const StringLookup& lookup);

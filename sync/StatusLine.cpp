@@ -1,4 +1,4 @@
-#include "sync/StatusText.h"
+#include "sync/StatusLine.h"
 
 #include <cstdio>
 #include <ctime>
@@ -28,7 +28,7 @@ std::string FormatTimeOfDay(const std::string& pattern, int hour, int minute, in
 
 }  // namespace
 
-std::string StatusText(int statusId, uint32_t errorCode, int hour, int minute, int second,
+std::string StatusLineText(int statusId, uint32_t errorCode, int hour, int minute, int second,
                        const StringLookup& lookup) {
     std::string text;
     if (statusId == IDS_TIME_SET) {
