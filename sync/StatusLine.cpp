@@ -29,7 +29,7 @@ std::string FormatTimeOfDay(const std::string& pattern, int hour, int minute, in
 }  // namespace
 
 std::string StatusLineText(int statusId, uint32_t errorCode, int hour, int minute, int second,
-                       const StringLookup& lookup) {
+                           const StringLookup& lookup) {
     std::string text;
     if (statusId == IDS_TIME_SET) {
         if (!lookup(IDS_TIME_SET, text)) text = TEXT_TIME_SET;

@@ -10,4 +10,4 @@ using StringLookup = std::function<bool(int id, std::string& text)>;
 // the time the worker set; an identifier without a string gets the 153 text;
 // any other status carries the system's text for a non-zero error code.
 std::string StatusLineText(int statusId, uint32_t errorCode, int hour, int minute, int second,
-                       const StringLookup& lookup);
+                           const StringLookup& lookup);

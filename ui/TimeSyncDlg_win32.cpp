@@ -288,12 +288,12 @@ LRESULT CTimeSyncDlg::OnSyncStatus(int statusId, uint32_t errorCode) {
     const std::time_t now = std::time(nullptr);
     if (const std::tm* local = std::localtime(&now)) std::strftime(stamp, sizeof stamp, "%H:%M:%S", local);
 
+    const auto lookup = [](int id, std::string& out) {
+        out = Application::Instance().LoadString(static_cast<unsigned>(id));
+        return !out.empty();
+    };
     const SyncThreadState& state = sync_.State();
-    const std::string text = StatusLineText(statusId, errorCode, state.hour, state.minute, state.second,
-                                        [](int id, std::string& out) {
-                                            out = Application::Instance().LoadString(static_cast<unsigned>(id));
-                                            return !out.empty();
-                                        });
+    const std::string text = StatusLineText(statusId, errorCode, state.hour, state.minute, state.second, lookup);
     statusLog_.Append(stamp, text);
     ShowStatusLog();
     UpdateControls();
