@@ -1,4 +1,5 @@
 #include "tools/e2e-driver/BoldMenuItems.h"
+#include "tools/e2e-driver/TopDownBitmap.h"
 
 #include <cstdlib>
 #include <string>
@@ -60,12 +61,7 @@ int InkWidth(const std::string& text, bool bold)
     ScreenImage image;
     image.width = width;
     image.height = height;
-    BITMAPINFO bmi = {};
-    bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
-    bmi.bmiHeader.biWidth = width;
-    bmi.bmiHeader.biHeight = -height;
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = 32;
+    BITMAPINFO bmi = TopDownBitmap(width, height);
     void* bits = nullptr;
     HDC dc = CreateCompatibleDC(nullptr);
     HBITMAP bitmap = CreateDIBSection(dc, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);

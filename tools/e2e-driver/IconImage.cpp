@@ -1,4 +1,5 @@
 #include "tools/e2e-driver/IconImage.h"
+#include "tools/e2e-driver/TopDownBitmap.h"
 
 #include "tools/e2e-driver/ResourceModule.h"
 
@@ -9,12 +10,7 @@ namespace {
 
 std::vector<std::uint32_t> ReadBits(HBITMAP bitmap, int size)
 {
-    BITMAPINFO bmi = {};
-    bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
-    bmi.bmiHeader.biWidth = size;
-    bmi.bmiHeader.biHeight = -size; // top-down, like _NET_WM_ICON
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = 32;
+    BITMAPINFO bmi = TopDownBitmap(size, size);
     std::vector<std::uint32_t> pixels(static_cast<size_t>(size) * size);
     HDC screen = GetDC(nullptr);
     int rows = GetDIBits(screen, bitmap, 0, size, pixels.data(), &bmi, DIB_RGB_COLORS);
@@ -64,12 +60,7 @@ namespace {
 std::vector<std::uint32_t> DrawOn(HICON icon, int size, std::uint32_t background)
 {
     std::vector<std::uint32_t> pixels;
-    BITMAPINFO bmi = {};
-    bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
-    bmi.bmiHeader.biWidth = size;
-    bmi.bmiHeader.biHeight = -size;
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = 32;
+    BITMAPINFO bmi = TopDownBitmap(size, size);
     void* bits = nullptr;
     HDC dc = CreateCompatibleDC(nullptr);
     HBITMAP bitmap = CreateDIBSection(dc, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);

@@ -1,4 +1,5 @@
 #include "tools/e2e-driver/ScreenCapture.h"
+#include "tools/e2e-driver/TopDownBitmap.h"
 
 #include <algorithm>
 
@@ -52,12 +53,7 @@ ScreenImage CaptureScreen(const RECT& area)
         return image;
     ScreenDC screen;
     MemoryDC memory(screen.Get());
-    BITMAPINFO bmi = {};
-    bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
-    bmi.bmiHeader.biWidth = width;
-    bmi.bmiHeader.biHeight = -height;
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = 32;
+    BITMAPINFO bmi = TopDownBitmap(width, height);
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(screen.Get(), &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!bitmap)
