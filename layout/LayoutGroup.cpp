@@ -58,11 +58,22 @@ void Offer(Slot& slot, int32_t wanted, int32_t& excess) {
     }
 }
 
+// How a correction sweep deals with what proportional shares leave over.
+enum class Remainder {
+    // Once the excess is small, each child in turn is asked for all of it;
+    // the sweeps end when one moves nothing.
+    Whole,
+    // Also when a share truncates to nothing, and a child is asked only for
+    // what the sweep still owes: no sweep moves more than the excess, and
+    // none stalls while children could still give.
+    Owed,
+};
+
 // Takes a positive excess from, or gives a negative one to, the unclamped
 // slots of one kind in proportion to their lengths. A slot that would fall
 // below its minimum stops there and leaves the rest to the others; growing
 // ignores maximums, as the excess has to go somewhere.
-void SpreadExcess(std::vector<Slot>& slots, Kind kind, int32_t& excess) {
+void SpreadExcess(std::vector<Slot>& slots, Kind kind, int32_t& excess, Remainder rule) {
     bool progress = true;
     while (excess != 0 && progress) {
         int64_t base = 0;
@@ -77,8 +88,9 @@ void SpreadExcess(std::vector<Slot>& slots, Kind kind, int32_t& excess) {
             int32_t share = static_cast<int32_t>(s.size * static_cast<int64_t>(excess) / base);
             // Small remainders go whole to the first slot that can take them,
             // instead of being split into nothing.
-            const bool last = std::abs(excess) <= LAYOUT_MIN_LENGTH || share == 0;
-            if (last) share = excess - moved;
+            const bool small = std::abs(excess) <= LAYOUT_MIN_LENGTH;
+            const bool last = rule == Remainder::Whole ? small : small || share == 0;
+            if (last) share = rule == Remainder::Whole ? excess : excess - moved;
             if (s.size - share < s.min) {
                 moved += s.size - s.min;
                 s.size = s.min;
@@ -92,6 +104,7 @@ void SpreadExcess(std::vector<Slot>& slots, Kind kind, int32_t& excess) {
             }
         }
         excess -= moved;
+        if (rule == Remainder::Whole) progress = moved != 0;
     }
 }
 
@@ -255,7 +268,7 @@ bool LayoutGroup::ResizeTo(LayoutRect rect) {
         available -= excess - slack;
         excess = slack;
     }
-    SpreadExcess(slots, Kind::Relative, excess);
+    SpreadExcess(slots, Kind::Relative, excess, Remainder::Whole);
 
     // The greedy children share the rest equally; the last takes the remainder.
     excess = 0;
@@ -267,7 +280,7 @@ bool LayoutGroup::ResizeTo(LayoutRect rect) {
         available -= share;
         --remaining;
     }
-    SpreadExcess(slots, Kind::Greedy, excess);
+    SpreadExcess(slots, Kind::Greedy, excess, Remainder::Owed);
     // Space freed by children held at their maximum goes to those held at
     // their minimum.
     for (Slot& slot : slots) {
