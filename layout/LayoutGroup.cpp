@@ -269,6 +269,24 @@ bool LayoutGroup::ResizeTo(LayoutRect rect) {
         excess = slack;
     }
     SpreadExcess(slots, Kind::Relative, excess, Remainder::Whole);
+    // The greedy children need at least their minimums: what is missing is
+    // taken back from the relative ones, down to their own minimums, so that
+    // children leave the group only when the minimums do not fit. Length that
+    // the relative children could not give up is not there; length freed by
+    // those held at a maximum is.
+    int32_t greedyMins = 0;
+    for (const Slot& s : slots)
+        if (s.kind == Kind::Greedy) greedyMins += std::max(s.min, 0);
+    int32_t owed = greedyMins - (available - excess);
+    available -= std::max(excess, 0);
+    if (owed > 0) {
+        // Those held at a limit may give back too.
+        for (Slot& s : slots)
+            if (s.kind == Kind::Relative) s.clamp = Clamp::None;
+        const int32_t asked = owed;
+        SpreadExcess(slots, Kind::Relative, owed, Remainder::Owed);
+        available += asked - owed;
+    }
 
     // The greedy children share the rest equally; the last takes the remainder.
     excess = 0;

@@ -48,6 +48,8 @@ const Distribution DISTRIBUTIONS[] = {
     {"each relative child is asked for a small excess whole", HORIZONTAL, 0, 100,
      {{RELATIVE_WIDTH, 39, 36, NO_MAX}, {RELATIVE_WIDTH, 16, 21, NO_MAX}, {RELATIVE_WIDTH, 29, 26, NO_MAX}},
      {36, 21, 26}},
+    {"greedy minimums are taken back from a relative child", HORIZONTAL, 5, 300,
+     {{RELATIVE_WIDTH, 80, 100, NO_MAX}, {0, 0, 75, NO_MAX}, {0, 0, 75, NO_MAX}}, {140, 75, 75}},
     {"spare length goes to fill children, the remainder to the last", HORIZONTAL, 0, 101,
      {{FIXED_WIDTH | FILL_WIDTH, 20, 5, NO_MAX}, {FIXED_WIDTH, 20, 5, NO_MAX}, {FIXED_WIDTH | FILL_WIDTH, 20, 5, NO_MAX}},
      {40, 20, 41}},
