@@ -9,13 +9,11 @@
 SyncControl::SyncControl(SyncHost& host, SyncRuntime& runtime)
     : host_(host), runtime_(runtime), state_(std::make_shared<SyncThreadState>()) {}
 
-// A worker still running when the dialog goes is asked to end; it keeps its
-// share of the record until it has.
+// The worker keeps its share of the record, should it outlive the wait.
 SyncControl::~SyncControl() {
-    if (state_->workerAlive) {
-        state_->RequestStop();
-        runtime_.SetWakeEvent();
-    }
+    if (!state_->workerAlive) return;
+    RequestStop();
+    WaitForWorker(false);
 }
 
 void SyncControl::StartSync() {
@@ -38,6 +36,8 @@ void SyncControl::StartSync() {
         return;
     }
 
+    // Before the launch: what is still queued is the old worker's.
+    host_.ClearStatusLog();
     auto state = std::make_shared<SyncThreadState>();
     state->flags = SYNC_STOPPED;
     state->dialogWindow = host_.DialogWindow();
@@ -55,7 +55,6 @@ void SyncControl::StartSync() {
         return;
     }
 
-    host_.ClearStatusLog();
     host_.ArmPeriodTimer(PeriodMilliseconds(seconds));
     runtime_.SetWakeEvent();
     host_.UpdateControls();
@@ -63,18 +62,27 @@ void SyncControl::StartSync() {
 
 void SyncControl::StopSync() {
     host_.KillPeriodTimer();
+    RequestStop();
+    WaitForWorker(true);
+    host_.UpdateControls();
+}
+
+void SyncControl::RequestStop() {
     state_->RequestStop();
     runtime_.SetWakeEvent();
+}
 
+void SyncControl::WaitForWorker(bool showCountdown) {
     Ticker& clock = runtime_.Clock();
     const uint32_t start = clock.Now();
     while (state_->workerAlive) {
         const uint32_t elapsed = clock.Now() - start;
-        if (elapsed >= kStopWaitMs) break;
-        char text[128];
-        std::snprintf(text, sizeof text, TEXT_WAITING_FOR_THREAD, static_cast<int>(kStopWaitMs - elapsed));
-        host_.ShowStatusBoxText(text);
+        if (elapsed >= kStopWaitMs) return;
+        if (showCountdown) {
+            char text[128];
+            std::snprintf(text, sizeof text, TEXT_WAITING_FOR_THREAD, static_cast<int>(kStopWaitMs - elapsed));
+            host_.ShowStatusBoxText(text);
+        }
         clock.Sleep(kStopPollMs);
     }
-    host_.UpdateControls();
 }

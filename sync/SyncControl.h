@@ -39,15 +39,23 @@ public:
     static constexpr uint32_t kStopPollMs = 100;
 
     SyncControl(SyncHost& host, SyncRuntime& runtime);
+    // Waits, like Stop, for a running worker, so the program never ends in
+    // the middle of an attempt.
     ~SyncControl();
 
     void StartSync();
     void StopSync();
+    // A tick of the period timer.
+    void OnPeriodTick() { runtime_.SetWakeEvent(); }
 
     // The record of the current (or last) worker.
     const SyncThreadState& State() const { return *state_; }
 
 private:
+    void RequestStop();
+    // Up to kStopWaitMs for the worker to end.
+    void WaitForWorker(bool showCountdown);
+
     SyncHost& host_;
     SyncRuntime& runtime_;
     std::shared_ptr<SyncThreadState> state_;

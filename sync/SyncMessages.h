@@ -4,5 +4,3 @@
 // and DM_SETDEFID (WM_USER and WM_USER + 1): Start stays the default button.
 #define WM_TRAY_NOTIFY 0x8000
 #define WM_SYNC_STATUS 0x8001
-
-#define WAKE_EVENT_NAME "Orvanel Horalux Thread Time Sync Event"

@@ -1,6 +1,6 @@
 #pragma once
 // The worker's seams over the real platform: serial port, system clock,
-// named event and posted status messages.
+// wake-up event and posted status messages.
 #include <windows.h>
 
 #include "clocklink/DeviceRS232_win32.h"
@@ -65,15 +65,21 @@ public:
     }
 };
 
-class NamedWakeEvent : public WakeEvent {
+// The worker's own handle of its runtime's unnamed wake-up event, duplicated
+// before the thread started (null, with the reason, when that failed). Being
+// unnamed, no other process can squat, signal or steal it.
+class HandedWakeEvent : public WakeEvent {
 public:
-    ~NamedWakeEvent() override {
+    HandedWakeEvent(HANDLE handle, DWORD error) : handle_(handle), error_(error) {}
+    ~HandedWakeEvent() override {
         if (handle_) CloseHandle(handle_);
     }
+    HandedWakeEvent(const HandedWakeEvent&) = delete;
+    HandedWakeEvent& operator=(const HandedWakeEvent&) = delete;
+
     bool Open(uint32_t& error) override {
-        handle_ = OpenEventA(EVENT_ALL_ACCESS, TRUE, WAKE_EVENT_NAME);
         if (handle_) return true;
-        error = GetLastError();
+        error = error_;
         return false;
     }
     bool Wait(uint32_t& error) override {
@@ -81,9 +87,11 @@ public:
         error = GetLastError();
         return false;
     }
+    void DropPending() override { ResetEvent(handle_); }
 
 private:
-    HANDLE handle_ = nullptr;
+    HANDLE handle_;
+    DWORD error_;
 };
 
 // A top-level window that does not answer within this time is skipped, so a

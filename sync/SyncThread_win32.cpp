@@ -3,35 +3,65 @@
 #include <process.h>
 
 #include "clocklink/Win32Error.h"
-#include "sync/SyncMessages.h"
 #include "sync/SyncPlatform_win32.h"
 #include "sync/SyncWorker.h"
 
+namespace {
+
+// What the starting thread hands its worker: the shared record and the
+// worker's own handle of the wake-up event (or why there is none).
+struct WorkerHandover {
+    std::shared_ptr<SyncThreadState> state;
+    HANDLE event;
+    DWORD eventError;
+};
 
 void __cdecl SyncThreadProc(void* arg) {
-    std::unique_ptr<std::shared_ptr<SyncThreadState>> handover(static_cast<std::shared_ptr<SyncThreadState>*>(arg));
-    const std::shared_ptr<SyncThreadState> state = *handover;
-    handover.reset();
+    std::unique_ptr<WorkerHandover> handover(static_cast<WorkerHandover*>(arg));
+    const std::shared_ptr<SyncThreadState> state = std::move(handover->state);
     {
         RS232ClockPort port;
         Win32SystemClock clock;
-        NamedWakeEvent event;
+        HandedWakeEvent event(handover->event, handover->eventError);
+        handover.reset();
         PostingStatusSink sink(static_cast<HWND>(state->dialogWindow));
         RunSyncWorker(*state, SyncWorkerDeps{port, SystemTicker(), clock, event, sink});
     }  // the port is closed here, before Stop learns that the worker is gone
     state->workerAlive = false;
 }
 
-WakeEventHandle::WakeEventHandle() : handle_(CreateEventA(nullptr, FALSE, FALSE, WAKE_EVENT_NAME)) {}
+class SentMessageTicker : public Ticker {
+public:
+    uint32_t Now() override { return SystemTicker().Now(); }
+    void Sleep(uint32_t ms) override {
+        const uint32_t start = Now();
+        for (uint32_t elapsed = 0; elapsed < ms; elapsed = Now() - start) {
+            MsgWaitForMultipleObjectsEx(0, nullptr, ms - elapsed, QS_SENDMESSAGE, 0);
+            MSG msg;
+            PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);   // answers them
+        }
+    }
+};
 
-WakeEventHandle::~WakeEventHandle() {
-    if (handle_) CloseHandle(handle_);
+}  // namespace
+
+Win32SyncRuntime::Win32SyncRuntime() : wakeEvent_(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {}
+
+Win32SyncRuntime::~Win32SyncRuntime() {
+    if (wakeEvent_) CloseHandle(wakeEvent_);
 }
 
 bool Win32SyncRuntime::LaunchWorker(const std::shared_ptr<SyncThreadState>& state, CWin32Error& failure) {
-    auto handover = std::make_unique<std::shared_ptr<SyncThreadState>>(state);
+    auto handover = std::make_unique<WorkerHandover>(WorkerHandover{state, nullptr, ERROR_SUCCESS});
+    const HANDLE self = GetCurrentProcess();
+    if (!DuplicateHandle(self, wakeEvent_, self, &handover->event, SYNCHRONIZE | EVENT_MODIFY_STATE, FALSE, 0)) {
+        handover->event = nullptr;
+        handover->eventError = GetLastError();   // the worker reports it
+    }
+    const HANDLE event = handover->event;
     if (_beginthread(SyncThreadProc, 0, handover.get()) == static_cast<uintptr_t>(-1L)) {
         failure = CWin32Error();
+        if (event) CloseHandle(event);
         return false;
     }
     handover.release();  // the thread owns it now
@@ -43,5 +73,6 @@ void Win32SyncRuntime::SetWakeEvent() {
 }
 
 Ticker& Win32SyncRuntime::Clock() {
-    return SystemTicker();
+    static SentMessageTicker ticker;
+    return ticker;
 }

@@ -1,34 +1,24 @@
 #pragma once
 #include <windows.h>
 
-#include <memory>
-
 #include "sync/SyncControl.h"
 
-// Thread entry: `arg` is a heap-allocated std::shared_ptr<SyncThreadState>
-// that the thread takes over, so the record lives as long as its worker.
-void __cdecl SyncThreadProc(void* arg);
-
-// The dialog's handle of the named auto-reset wake-up event.
-class WakeEventHandle {
-public:
-    WakeEventHandle();
-    ~WakeEventHandle();
-    WakeEventHandle(const WakeEventHandle&) = delete;
-    WakeEventHandle& operator=(const WakeEventHandle&) = delete;
-    HANDLE Get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
-
-// Starts workers with _beginthread and wakes them through the dialog's
-// handle of the named event.
+// Starts workers with _beginthread and wakes them through this instance's own
+// unnamed auto-reset event; each worker waits on a duplicate of it.
 class Win32SyncRuntime : public SyncRuntime {
 public:
-    explicit Win32SyncRuntime(HANDLE wakeEvent) : wakeEvent_(wakeEvent) {}
+    Win32SyncRuntime();
+    ~Win32SyncRuntime() override;
+    Win32SyncRuntime(const Win32SyncRuntime&) = delete;
+    Win32SyncRuntime& operator=(const Win32SyncRuntime&) = delete;
+
+    // False when the event could not be made.
+    bool Ready() const { return wakeEvent_ != nullptr; }
+
     bool LaunchWorker(const std::shared_ptr<SyncThreadState>& state, CWin32Error& failure) override;
     void SetWakeEvent() override;
+    // Its sleeps answer messages sent to this thread's windows, so a worker
+    // broadcasting the time change is never held up by Stop's wait.
     Ticker& Clock() override;
 
 private:

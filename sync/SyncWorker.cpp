@@ -110,7 +110,9 @@ void RunSyncWorker(SyncThreadState& state, const SyncWorkerDeps& deps) {
         while (state.IsRunning()) {
             if (!deps.event.Wait(error)) throw WorkerFailure{IDS_OPEN_EVENT_FAILED, error};
             if (!state.IsRunning()) break;
-            if (Attempt(state, deps).Run() == Next::Leave) break;
+            const Next next = Attempt(state, deps).Run();
+            deps.event.DropPending();   // before the running check, so a stop is never dropped
+            if (next == Next::Leave) break;
         }
     } catch (const WorkerFailure& failure) {
         state.lastError = failure.code;

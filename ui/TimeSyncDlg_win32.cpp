@@ -47,7 +47,6 @@ CTimeSyncDlg::CTimeSyncDlg(HWND parent, bool autoStart)
       syncedIcon_(Application::Instance().LoadIcon(IDI_SYNCED)),
       autoStart_(autoStart),
       trayIcon_(IDR_TRAY_MENU),
-      runtime_(wakeEvent_.Get()),
       sync_(*this, runtime_) {
     currentIcon_ = idleIcon_;
 }
@@ -55,7 +54,7 @@ CTimeSyncDlg::CTimeSyncDlg(HWND parent, bool autoStart)
 CTimeSyncDlg::~CTimeSyncDlg() = default;
 
 INT_PTR CTimeSyncDlg::DoModal() {
-    if (!wakeEvent_.Get()) {
+    if (!runtime_.Ready()) {
         ::ShowMessage(nullptr, IDS_RESOURCE_FAILED);
         return 3;
     }
@@ -248,7 +247,7 @@ void CTimeSyncDlg::OnTimer(UINT_PTR timerId) {
         localText_ = AscTime(std::localtime(&now));
         UpdateData(false);
     } else if (timerId == kSyncTimer) {
-        PulseEvent(wakeEvent_.Get());
+        sync_.OnPeriodTick();
     }
     UpdateControls();
 }
@@ -342,7 +341,7 @@ void CTimeSyncDlg::ShowMessage(int stringId, const std::string& suffix) {
 
 // Reports of the previous worker still queued (its "Stopped setting time."
 // above all) belong to the old run: the new log starts without them. The new
-// worker has not been woken yet, so nothing of its own is dropped.
+// worker is not launched yet, so nothing of its own is dropped.
 void CTimeSyncDlg::ClearStatusLog() {
     statusLog_.Clear();
     MSG stale;

@@ -16,7 +16,7 @@ public:
     CTimeSyncDlg(HWND parent, bool autoStart);
     ~CTimeSyncDlg() override;
 
-    // 3 without showing anything when the wake-up event could not be made.
+    // 3 without showing the dialog when the wake-up event could not be made.
     INT_PTR DoModal() override;
 
     void StartSync() { sync_.StartSync(); }
@@ -63,7 +63,6 @@ private:
     // Set at auto-start until the dialog manager's first show has been held back.
     bool keepHidden_ = false;
     StatusLog statusLog_;
-    WakeEventHandle wakeEvent_;
     CTrayIcon trayIcon_;
     UINT_PTR clockTimerId_ = static_cast<UINT_PTR>(-1);
     UINT_PTR syncTimerId_ = static_cast<UINT_PTR>(-1);

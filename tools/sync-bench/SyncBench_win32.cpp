@@ -133,6 +133,7 @@ public:
         attempts.back().at[kWake] = NowMs();
         return true;
     }
+    void DropPending() override {}
 
 private:
     SyncThreadState& state_;

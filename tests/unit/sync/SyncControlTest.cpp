@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,7 @@ public:
 
 class FakeRuntime : public SyncRuntime {
 public:
+    explicit FakeRuntime(std::vector<std::string>& calls) : calls_(calls) {}
     bool launchSucceeds = true;
     bool workerQuitsOnStop = true;
     std::vector<std::shared_ptr<SyncThreadState>> launched;
@@ -44,6 +46,7 @@ public:
     VirtualTicker ticker{5000};
 
     bool LaunchWorker(const std::shared_ptr<SyncThreadState>& state, CWin32Error& failure) override {
+        calls_.push_back("launch");
         if (!launchSucceeds) {
             failure = CWin32Error("_beginthread");
             return false;
@@ -61,12 +64,15 @@ public:
             }
     }
     Ticker& Clock() override { return ticker; }
+
+private:
+    std::vector<std::string>& calls_;
 };
 
 class SyncControlTest : public ::testing::Test {
 protected:
     FakeHost host;
-    FakeRuntime runtime;
+    FakeRuntime runtime{host.calls};
     SyncControl control{host, runtime};
 };
 
@@ -82,8 +88,9 @@ TEST_F(SyncControlTest, StartFillsAFreshRecordLaunchesArmsAndWakesAtOnce) {
     EXPECT_EQ(s.dialogWindow, &host);
     EXPECT_TRUE(s.workerAlive);
     EXPECT_EQ(host.armedMs, 60000u);
-    // stop first, then clear, arm, wake (the first attempt runs at once), update
-    EXPECT_EQ(host.calls, (std::vector<std::string>{"kill", "update", "clear log", "arm", "update"}));
+    // stop first, clear (dropping the old worker's queued reports) before the
+    // launch, arm, wake (the first attempt runs at once), update
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"kill", "update", "clear log", "launch", "arm", "update"}));
     EXPECT_EQ(runtime.wakes, 2);
 }
 
@@ -108,8 +115,8 @@ TEST_F(SyncControlTest, EmptyPortIsRefused) {
 TEST_F(SyncControlTest, ThreadThatCannotBeCreatedIsReportedAndNoTimerArmed) {
     runtime.launchSucceeds = false;
     control.StartSync();
-    ASSERT_EQ(host.calls.size(), 3u);
-    EXPECT_EQ(host.calls[2].rfind("message 165_beginthread\n", 0), 0u);
+    ASSERT_EQ(host.calls.size(), 5u);
+    EXPECT_EQ(host.calls[4].rfind("message 165_beginthread\n", 0), 0u);
     EXPECT_EQ(host.armedMs, 0u);
     EXPECT_EQ(control.State().flags, SYNC_STOPPED);
     EXPECT_FALSE(control.State().workerAlive);
@@ -175,18 +182,27 @@ TEST_F(SyncControlTest, HugePeriodIsHeldAtTheLongestTimer) {
     EXPECT_EQ(host.armedMs, 0x7FFFFFFFu);
 }
 
-TEST(SyncControlLifetime, DialogGoingAwayAsksTheWorkerToEndAndKeepsTheRecordAlive) {
-    FakeHost host;
-    FakeRuntime runtime;
-    runtime.workerQuitsOnStop = false;
-    std::shared_ptr<SyncThreadState> record;
-    {
-        SyncControl control(host, runtime);
-        control.StartSync();
-        record = runtime.launched[0];
+TEST(SyncControlLifetime, DialogGoingAwayStopsTheWorkerAndWaitsASecondAtMost) {
+    for (const uint32_t quitsAfterMs : {300u, 5000u}) {
+        FakeHost host;
+        FakeRuntime runtime{host.calls};
+        runtime.workerQuitsOnStop = false;
+        std::shared_ptr<SyncThreadState> record;
+        {
+            SyncControl control(host, runtime);
+            control.StartSync();
+            record = runtime.launched[0];
+            runtime.ticker.onAdvance = [&](uint32_t) {
+                if (runtime.ticker.Slept() >= quitsAfterMs) record->workerAlive = false;
+            };
+            runtime.wakes = 0;
+        }
+        EXPECT_EQ(record->flags, SYNC_STOP_REQUESTED);
+        EXPECT_EQ(runtime.wakes, 1);
+        EXPECT_EQ(runtime.ticker.Slept(), std::min(quitsAfterMs, 1000u));
+        EXPECT_EQ(record->workerAlive, quitsAfterMs > 1000);
+        EXPECT_EQ(record.use_count(), 2);   // ours and the fake worker's
     }
-    EXPECT_EQ(record->flags, SYNC_STOP_REQUESTED);
-    EXPECT_EQ(record.use_count(), 2);   // ours and the fake worker's
 }
 
 }  // namespace

@@ -96,6 +96,7 @@ public:
             steps[waits - 1]();
         return true;
     }
+    void DropPending() override {}
     // n plain wake-ups, then the stop.
     void WakeTimes(int n) { steps.assign(n, nullptr); }
 

@@ -41,7 +41,7 @@ protected:
     void SetUp() override {
         if (!std::getenv("FAKETIME")) GTEST_SKIP() << "runs under midnight.sh";
         window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-        ASSERT_TRUE(event.Get());
+        ASSERT_TRUE(runtime.Ready());
     }
     void TearDown() override {
         if (state) {
@@ -72,8 +72,7 @@ protected:
 
     const long long kMidnight = 24LL * 3600 * 1000;
     HWND window = nullptr;
-    WakeEventHandle event;
-    Win32SyncRuntime runtime{event.Get()};
+    Win32SyncRuntime runtime;
     std::shared_ptr<SyncThreadState> state;
 };
 

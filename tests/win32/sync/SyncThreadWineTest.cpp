@@ -1,10 +1,12 @@
-// The real worker thread under Wine: named event, serial device on COM5 (the
+// The real worker thread under Wine: wake-up event, serial device on COM5 (the
 // GPS clock simulator), SetSystemTime and the time-change broadcast.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "clocklink/SystemError.h"
@@ -55,7 +57,7 @@ protected:
         RegisterClassA(&wc);
         window = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                  wc.hInstance, nullptr);
-        ASSERT_TRUE(window && event.Get());
+        ASSERT_TRUE(window && runtime.Ready());
         ASSERT_TRUE(SetSimulatorSwitches(""));
     }
     void TearDown() override {
@@ -65,6 +67,7 @@ protected:
             WorkerEnded();
         }
         DestroyWindow(window);
+        CloseHandle(squatter);
     }
 
     void Launch(const char* port) {
@@ -84,8 +87,9 @@ protected:
     }
 
     HWND window = nullptr;
-    WakeEventHandle event;
-    Win32SyncRuntime runtime{event.Get()};
+    // Another program holding a mutex of the event's former name stops nothing.
+    HANDLE squatter = CreateMutexA(nullptr, FALSE, "Orvanel Horalux Thread Time Sync Event");
+    Win32SyncRuntime runtime;
     std::shared_ptr<SyncThreadState> state;
 };
 
@@ -142,6 +146,14 @@ TEST_F(SyncThreadTest, UnpluggedClockMidRunIsReportedAndTheWorkerCarriesOn) {
     ASSERT_TRUE(WaitForStatuses(2));
     EXPECT_EQ(ids[1], IDS_OPEN_PORT_FAILED) << "first status " << ids[0];
     EXPECT_TRUE(state->workerAlive);
+}
+
+TEST_F(SyncThreadTest, StopsWaitAnswersTheWorkersBroadcast) {
+    std::atomic<bool> answered{false};
+    std::thread worker([&] { answered = SendMessageTimeoutA(window, WM_TIMECHANGE, 0, 0, SMTO_NORMAL, 10000, nullptr) != 0; });
+    for (int i = 0; i < 50 && !answered; ++i) runtime.Clock().Sleep(100);
+    EXPECT_TRUE(answered);
+    worker.join();
 }
 
 }  // namespace
