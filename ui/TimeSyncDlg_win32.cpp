@@ -90,7 +90,7 @@ BOOL CTimeSyncDlg::OnInitDialog() {
     if (autoStart_) {
         StartSync();
         // The template is visible, so the dialog manager shows the window
-        // once this returns: that show is held back.
+        // once this returns: that show, and its activation, is held back.
         keepHidden_ = true;
         ShowWindow(Handle(), SW_HIDE);
     }
@@ -274,7 +274,7 @@ void CTimeSyncDlg::OnPaint() {
 
 void CTimeSyncDlg::OnWindowPosChanging(WINDOWPOS& pos) {
     if (keepHidden_ && (pos.flags & SWP_SHOWWINDOW)) {
-        pos.flags &= ~SWP_SHOWWINDOW;
+        pos.flags = (pos.flags & ~SWP_SHOWWINDOW) | SWP_NOACTIVATE;
         keepHidden_ = false;
     }
 }
@@ -337,7 +337,9 @@ std::string CTimeSyncDlg::PortText() {
 }
 
 void CTimeSyncDlg::ShowMessage(int stringId, const std::string& suffix) {
-    ::ShowMessage(Handle(), Application::Instance().LoadString(static_cast<unsigned>(stringId)) + suffix);
+    // Closing a box activates its owner, which must not happen to the hidden dialog.
+    ::ShowMessage(IsWindowVisible(Handle()) ? Handle() : nullptr,
+                  Application::Instance().LoadString(static_cast<unsigned>(stringId)) + suffix);
 }
 
 // Reports of the previous worker still queued (its "Stopped setting time."
