@@ -3,6 +3,7 @@
 #include <ctime>
 
 #include "about/AboutContactDlg_win32.h"
+#include "clocklink/SystemError.h"
 #include "layout/LayoutGroup.h"
 #include "layout/LayoutModes.h"
 #include "res/resource.h"
@@ -127,8 +128,15 @@ void CTimeSyncDlg::LoadSettings() {
 
 void CTimeSyncDlg::SaveSettings() {
     ProfileStore& profile = Application::Instance().Profile();
-    profile.WriteString(kPortSection, kPortKey, ItemText(IDC_PORT));
-    profile.WriteString(kPeriodSection, kPeriodKey, ItemText(IDC_PERIOD));
+    uint32_t error = 0;
+    if (profile.WriteString(kPortSection, kPortKey, ItemText(IDC_PORT), &error) &&
+        profile.WriteString(kPeriodSection, kPeriodKey, ItemText(IDC_PERIOD), &error))
+        return;
+    // A standard user cannot write the Windows folder, where the bare file name lands.
+    char folder[MAX_PATH] = "";
+    GetWindowsDirectoryA(folder, MAX_PATH);
+    ::ShowMessage(Handle(), "The settings could not be saved in " + std::string(folder) + "\\" +
+                                profile.FileName() + ".\r\n" + GetSystemErrorText(error));
 }
 
 void CTimeSyncDlg::BuildLayout() {
