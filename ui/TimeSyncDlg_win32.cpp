@@ -177,6 +177,7 @@ void CTimeSyncDlg::BuildLayout() {
 }
 
 LRESULT CTimeSyncDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if (trayIcon_.OnTaskbarCreated(msg)) return 0;
     switch (msg) {
     case WM_SYSCOMMAND:
         return OnSysCommand(wp, lp);
