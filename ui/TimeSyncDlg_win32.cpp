@@ -3,6 +3,7 @@
 #include <ctime>
 
 #include "about/AboutContactDlg_win32.h"
+#include "clocklink/SystemError.h"
 #include "layout/LayoutGroup.h"
 #include "layout/LayoutModes.h"
 #include "res/resource.h"
@@ -89,7 +90,7 @@ BOOL CTimeSyncDlg::OnInitDialog() {
     if (autoStart_) {
         StartSync();
         // The template is visible, so the dialog manager shows the window
-        // once this returns: that show is held back.
+        // once this returns: that show, and its activation, is held back.
         keepHidden_ = true;
         ShowWindow(Handle(), SW_HIDE);
     }
@@ -126,8 +127,15 @@ void CTimeSyncDlg::LoadSettings() {
 
 void CTimeSyncDlg::SaveSettings() {
     ProfileStore& profile = Application::Instance().Profile();
-    profile.WriteString(kPortSection, kPortKey, ItemText(IDC_PORT));
-    profile.WriteString(kPeriodSection, kPeriodKey, ItemText(IDC_PERIOD));
+    uint32_t error = 0;
+    if (profile.WriteString(kPortSection, kPortKey, ItemText(IDC_PORT), &error) &&
+        profile.WriteString(kPeriodSection, kPeriodKey, ItemText(IDC_PERIOD), &error))
+        return;
+    // A standard user cannot write the Windows folder, where the bare file name lands.
+    char folder[MAX_PATH] = "";
+    GetWindowsDirectoryA(folder, MAX_PATH);
+    ::ShowMessage(Handle(), "The settings could not be saved in " + std::string(folder) + "\\" +
+                                profile.FileName() + ".\r\n" + GetSystemErrorText(error));
 }
 
 void CTimeSyncDlg::BuildLayout() {
@@ -168,6 +176,7 @@ void CTimeSyncDlg::BuildLayout() {
 }
 
 LRESULT CTimeSyncDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
+    if (trayIcon_.OnTaskbarCreated(msg)) return 0;
     switch (msg) {
     case WM_SYSCOMMAND:
         return OnSysCommand(wp, lp);
@@ -273,7 +282,7 @@ void CTimeSyncDlg::OnPaint() {
 
 void CTimeSyncDlg::OnWindowPosChanging(WINDOWPOS& pos) {
     if (keepHidden_ && (pos.flags & SWP_SHOWWINDOW)) {
-        pos.flags &= ~SWP_SHOWWINDOW;
+        pos.flags = (pos.flags & ~SWP_SHOWWINDOW) | SWP_NOACTIVATE;
         keepHidden_ = false;
     }
 }
@@ -336,7 +345,9 @@ std::string CTimeSyncDlg::PortText() {
 }
 
 void CTimeSyncDlg::ShowMessage(int stringId, const std::string& suffix) {
-    ::ShowMessage(Handle(), Application::Instance().LoadString(static_cast<unsigned>(stringId)) + suffix);
+    // Closing a box activates its owner, which must not happen to the hidden dialog.
+    ::ShowMessage(IsWindowVisible(Handle()) ? Handle() : nullptr,
+                  Application::Instance().LoadString(static_cast<unsigned>(stringId)) + suffix);
 }
 
 // Reports of the previous worker still queued (its "Stopped setting time."

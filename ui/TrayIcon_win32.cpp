@@ -10,6 +10,12 @@ namespace {
 // tip and nothing after it.
 const size_t kTipSize = 64;
 
+UINT TaskbarCreatedMessage()
+{
+    static const UINT message = RegisterWindowMessageA("TaskbarCreated");
+    return message;
+}
+
 } // namespace
 
 CTrayIcon::CTrayIcon(unsigned resourceId, ShellNotify notify) : data_(), notify_(std::move(notify))
@@ -28,6 +34,12 @@ void CTrayIcon::SetNotificationWnd(HWND window, UINT message)
 {
     data_.hWnd = window;
     data_.uCallbackMessage = message;
+    // The shell runs with fewer rights than an elevated program, whose
+    // message filter drops its broadcasts; the call is missing before Windows 7.
+    using AllowMessage = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+    const auto allow = reinterpret_cast<AllowMessage>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleA("user32.dll"), "ChangeWindowMessageFilterEx")));
+    if (window && allow) allow(window, TaskbarCreatedMessage(), MSGFLT_ALLOW, nullptr);
 }
 
 bool CTrayIcon::SetIcon(unsigned resourceId)
@@ -59,6 +71,17 @@ bool CTrayIcon::SetIcon(HICON icon, const char* tip)
     // which also brings it back after the shell lost it.
     if (operation == NIM_DELETE || !done) data_.hIcon = nullptr;
     return done;
+}
+
+bool CTrayIcon::OnTaskbarCreated(UINT msg)
+{
+    if (msg == 0 || msg != TaskbarCreatedMessage()) return false;
+    // A restarted shell knows no icons: the shown one goes back as it is now.
+    if (HICON icon = data_.hIcon) {
+        data_.hIcon = nullptr;
+        SetIcon(icon, nullptr);
+    }
+    return true;
 }
 
 void CTrayIcon::SetTip(const char* tip)

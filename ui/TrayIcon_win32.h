@@ -16,7 +16,8 @@ public:
     CTrayIcon(const CTrayIcon&) = delete;
     CTrayIcon& operator=(const CTrayIcon&) = delete;
 
-    // Null window or message 0: no notifications.
+    // Null window or message 0: no notifications. The window gets the
+    // shell's restart broadcast even when the program runs elevated.
     void SetNotificationWnd(HWND window, UINT message);
 
     // Icon and tooltip of that resource number; 0 removes the icon.
@@ -26,6 +27,9 @@ public:
 
     // For the owner's handler of the callback message: 1 when handled.
     LRESULT OnTrayNotification(WPARAM id, LPARAM mouseMessage);
+    // For the owner's window procedure: true when `msg` is the shell's
+    // "TaskbarCreated" broadcast, after which a shown icon is added anew.
+    bool OnTaskbarCreated(UINT msg);
 
     const NOTIFYICONDATAA& Data() const { return data_; }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -14,8 +15,9 @@ public:
     // The stored text (at most 4095 characters) or the default when missing.
     std::string GetString(const std::string& section, const std::string& key,
                           const std::string& defaultValue) const;
+    // A failure leaves the system's error code in `error` when one is given.
     bool WriteString(const std::string& section, const std::string& key,
-                     const std::string& value);
+                     const std::string& value, uint32_t* error = nullptr);
 
     // Byte blocks are stored as hex text (see HexBytes.h). False when the
     // entry is missing or not valid hex; `out` is then left untouched.

@@ -30,10 +30,12 @@ std::string ProfileStore::GetString(const std::string& section, const std::strin
 }
 
 bool ProfileStore::WriteString(const std::string& section, const std::string& key,
-                               const std::string& value)
+                               const std::string& value, uint32_t* error)
 {
-    return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(),
-                                      fileName_.c_str()) != FALSE;
+    if (WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), fileName_.c_str()))
+        return true;
+    if (error) *error = GetLastError();
+    return false;
 }
 
 bool ProfileStore::GetBinary(const std::string& section, const std::string& key,

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Settings: defaults without an INI file, Escape stores nothing, Exit stores
 # both texts as typed (also a period that is not a number), and a stored
-# port selects the first list item it begins, without regard to case.
+# port selects the first list item it begins, without regard to case. When
+# the file cannot be written, Exit says where and why, then ends all the same.
 . "$(dirname "$0")/lib.sh"
 e2e_setup
 
@@ -36,4 +37,12 @@ check_port() { # STORED SHOWN
 check_port COM2 com2
 check_port com com1
 check_port com7 ""
+
+ini_remove
+mkdir "$WINEPREFIX/drive_c/windows/horalux.INI"
+start_app
+act click "$TITLE" $EXIT_ID
+expect_message "The settings could not be saved in C:\\windows\\horalux.INI.
+Access denied."
+wait_app_gone
 e2e_pass

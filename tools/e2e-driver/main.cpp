@@ -37,6 +37,8 @@ const char kUsage[] =
     "  status TITLE FIRST COUNT     post COUNT status messages, identifiers FIRST, FIRST+1, ...\n"
     "  syscommand TITLE CMD         post WM_SYSCOMMAND: minimize, restore, close, about or a number\n"
     "  key TITLE escape|enter       post the key to the window's focused control\n"
+    "  input KEY...                 type real keys for whatever has the focus: escape, enter,\n"
+    "                               space or alt+f4\n"
     "  tray TITLE dblclick|rclick|MOUSE-MSG [ICON-ID]  post the tray icon's callback message\n"
     "                               (icon id 131 by default)\n"
     "  menu-wait [MS]               wait for a popup menu, print its handle\n"
@@ -337,6 +339,23 @@ int Run(const std::string& command, const Args& args)
                          : t.window;
         PostMessageA(focus, WM_KEYDOWN, key, 1);
         PostMessageA(focus, WM_KEYUP, key, 0xC0000001);
+        return 0;
+    }
+    if (command == "input") {
+        args.Need(1, 4);
+        for (size_t i = 0; i < args.Size(); ++i) {
+            const std::string& name = args[i];
+            const BYTE key = name == "escape" ? VK_ESCAPE : name == "enter" ? VK_RETURN
+                           : name == "space" ? VK_SPACE : name == "alt+f4" ? VK_F4 : 0;
+            if (!key)
+                throw UsageError();
+            if (key == VK_F4)
+                keybd_event(VK_MENU, 0, 0, 0);
+            keybd_event(key, 0, 0, 0);
+            keybd_event(key, 0, KEYEVENTF_KEYUP, 0);
+            if (key == VK_F4)
+                keybd_event(VK_MENU, 0, KEYEVENTF_KEYUP, 0);
+        }
         return 0;
     }
     if (command == "tray") {

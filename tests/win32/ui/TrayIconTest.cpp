@@ -140,6 +140,22 @@ TEST_F(TrayIconTest, FailedCallIsReportedAndTheNextIconIsAddedAnew)
     EXPECT_EQ(static_cast<DWORD>(NIM_ADD), shell.calls[3].operation);
 }
 
+TEST_F(TrayIconTest, ShellRestartAddsTheShownIconAgainAsItIs)
+{
+    CTrayIcon tray(IDR_TRAY, shell.Notify());
+    const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    EXPECT_TRUE(tray.OnTaskbarCreated(taskbarCreated));
+    EXPECT_TRUE(shell.calls.empty()) << "nothing shown, nothing to add";
+    tray.SetIcon(first, nullptr);
+    tray.SetIcon(second, nullptr);
+    EXPECT_FALSE(tray.OnTaskbarCreated(WM_USER));
+    EXPECT_TRUE(tray.OnTaskbarCreated(taskbarCreated));
+    ASSERT_EQ(3u, shell.calls.size());
+    EXPECT_EQ(static_cast<DWORD>(NIM_ADD), shell.calls[2].operation);
+    EXPECT_EQ(second, shell.calls[2].data.hIcon);
+    EXPECT_STREQ("Horalux GPS clock", shell.calls[2].data.szTip);
+}
+
 TEST_F(TrayIconTest, DestructionRemovesAShownIconOnly)
 {
     {
