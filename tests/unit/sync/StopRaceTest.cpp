@@ -18,6 +18,7 @@ class BusyEvent : public WakeEvent {
 public:
     bool Open(uint32_t&) override { return true; }
     bool Wait(uint32_t&) override { return true; }
+    void DropPending() override {}
 };
 
 class WatchingSink : public StatusSink {
