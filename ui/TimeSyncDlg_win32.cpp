@@ -208,6 +208,13 @@ LRESULT CTimeSyncDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
     return ZymLayoutDialog::WindowProc(msg, wp, lp);
 }
 
+// Keys that reach the dialog while it is hidden (say, after a tray menu
+// dismissed with Escape left it in the foreground) were meant for another
+// window: they must not end the program or press a button.
+bool CTimeSyncDlg::PreTranslateMessage(MSG& msg) {
+    return msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST && !IsWindowVisible(Handle());
+}
+
 bool CTimeSyncDlg::OnCommand(unsigned id, unsigned code, HWND) {
     switch (id) {
     case IDC_START:

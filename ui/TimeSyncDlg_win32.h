@@ -22,6 +22,8 @@ public:
     void StartSync() { sync_.StartSync(); }
     void StopSync() { sync_.StopSync(); }
 
+    bool PreTranslateMessage(MSG& msg) override;
+
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
     BOOL OnInitDialog() override;
