@@ -145,10 +145,9 @@ uint32_t CDeviceRS232::GetCharsPerMs()
 void CDeviceRS232::Flush()
 {
     if (!IsOpen()) return;
-    if (!FlushFileBuffers(handle_)) {
-        RecordFailure(FLUSH_TEXT);
-        return;
-    }
+    // Discarding only: FlushFileBuffers would wait for queued output to go
+    // out, for ever on a line that flow control holds up. The clock echoes
+    // each byte before the next is written, so nothing queued is worth it.
     if (!PurgeComm(handle_, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR))
         RecordFailure(FLUSH_TEXT);
 }
