@@ -201,6 +201,7 @@ public:
         cfmakeraw(&raw);
         cfsetspeed(&raw, B9600);
         if (tcsetattr(slave_, TCSANOW, &raw) != 0) return false;
+        if (now_.hold) tcflow(slave_, TCOOFF);
         if (!link.empty()) {
             unlink(link.c_str());
             if (symlink(slavePath.c_str(), link.c_str()) != 0) return false;
