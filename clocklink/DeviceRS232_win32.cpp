@@ -41,9 +41,12 @@ bool CDeviceRS232::Open(std::string portName)
     }
     Close();
 
+    // Any name is taken, since virtual port drivers choose their own; one may
+    // lead to a pipe, whose server must not act as this (maybe elevated)
+    // program: it may learn who opened it, nothing more.
     const std::string path = "\\\\.\\" + portName;
     handle_ = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                          FILE_ATTRIBUTE_NORMAL, nullptr);
+                          FILE_ATTRIBUTE_NORMAL | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr);
     if (!IsOpen()) {
         RecordFailure(OPEN_TEXT);
         return false;
