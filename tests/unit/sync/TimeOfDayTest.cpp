@@ -41,6 +41,7 @@ TEST(PlaceTimeOfDay, LeapDayIsReachedFromTheDayBefore) {
 TEST(PlaceTimeOfDay, NoonDifferenceStaysOnTheSameDay) {
     // Twelve hours either way: the same day is as near as any, and is kept.
     ExpectDate(PlaceTimeOfDay(At(2026, 6, 15, 12, 0, 0, 0), {0, 0, 0}), 2026, 6, 15, 1);
+    ExpectDate(PlaceTimeOfDay(At(2026, 6, 15, 0, 0, 0, 0), {12, 0, 0}), 2026, 6, 15, 1);
 }
 
 TEST(ParseClockReply, ReadsTheLastThreeFields) {
