@@ -101,11 +101,13 @@ INSTANTIATE_TEST_SUITE_P(
         AttemptFailure{"ThirteenByteReply", [](Line& l) { l.reply = "12:12:34:56\r\n"; }, IDS_READ_FAILED},
         AttemptFailure{"ReplyTooLate", [](Line& l) { l.replyDelayMs = 1200; }, IDS_READ_FAILED},
         AttemptFailure{"UnparseableReply", [](Line& l) { l.reply = "123-12-34-56\r\n"; }, IDS_PARSE_FAILED},
-        AttemptFailure{"HourAbove23", [](Line& l) { l.reply = "123:24:00:00\r\n"; }, IDS_PARSE_FAILED}),
+        AttemptFailure{"HourAbove23", [](Line& l) { l.reply = "123:24:00:00\r\n"; }, IDS_PARSE_FAILED},
+        AttemptFailure{"NoLineEndAfterTheSeconds", [](Line& l) { l.reply = "9:1:2:3XXXXXXX"; }, IDS_PARSE_FAILED}),
     [](const ::testing::TestParamInfo<AttemptFailure>& info) { return info.param.name; });
 
-TEST_F(SyncWorkerTest, ReplyOfFourteenBytesArrivingInPiecesIsCollected) {
-    line.reply = "123:01:02:03\r\n";
+TEST_F(SyncWorkerTest, ReplyAfterStrayBytesIsCollectedUpToItsLineEnd) {
+    line.answers = {{"\r\nTU", std::string("\r\n\0\r\n123:01:02:0", 16)}};   // comes with the echo
+    line.reply = "3\r\n";
     line.replyDelayMs = 900;   // still inside the 1000 ms window
     event.WakeTimes(1);
     Run();
