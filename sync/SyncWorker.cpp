@@ -22,6 +22,7 @@ const uint32_t kReplyDeadlineMs = 1000;
 const uint32_t kPollMs = 100;
 const uint32_t kReplyBytes = 14;        // fewer than this in time: nothing worth parsing came
 const uint32_t kReplyBufferBytes = 64;  // room for stray bytes ahead of the reply
+const uint32_t kDrainLimitMs = 3000;    // a clock that will not fall quiet is not answering us
 
 class Attempt {
 public:
@@ -36,10 +37,11 @@ public:
 
         CDevice& device = deps_.port.Device();
         CGpsClock clock(deps_.ticker);
+        Next next = Next::Wait;
         clock.SendWithEcho(device, CMD_B0);
-        if (!Drain()) return Next::Leave;
+        if (!Drain(next)) return next;
         clock.SendWithEcho(device, CMD_0DG);
-        if (!Drain()) return Next::Leave;
+        if (!Drain(next)) return next;
 
         if (!state_.IsRunning()) return Next::Leave;
         if (!clock.SendWithEcho(device, CMD_TU)) return Fail(IDS_NO_ECHO);
@@ -70,12 +72,22 @@ private:
         return Next::Wait;
     }
 
-    // Throws away whatever the clock still sends; false when a stop came.
-    bool Drain() {
+    // Throws away whatever the clock still sends. False ends the attempt, and
+    // `next` says how: a stop came, or the line never fell quiet (the time
+    // could not be read, so 158).
+    bool Drain(Next& next) {
         CDevice& device = deps_.port.Device();
+        const uint32_t deadline = deps_.ticker.Now() + kDrainLimitMs;
         for (;;) {
-            if (!state_.IsRunning()) return false;
+            if (!state_.IsRunning()) {
+                next = Next::Leave;
+                return false;
+            }
             if (device.PeekRead() == 0) return true;
+            if (DeadlineReached(deps_.ticker.Now(), deadline)) {
+                next = Fail(IDS_READ_FAILED);
+                return false;
+            }
             deps_.ticker.Sleep(kPollMs);
             device.Flush();
         }

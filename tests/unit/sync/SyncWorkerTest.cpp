@@ -20,7 +20,7 @@ protected:
 
     void Run() { RunSyncWorker(state, SyncWorkerDeps{line, ticker, clock, event, sink}); }
 
-    VirtualTicker ticker{1000};
+    VirtualTicker ticker{0u - 1000};   // the counter wraps during the first attempt
     SyncThreadState state;
     FakeClockLine line;
     FakeSystemClock clock;
@@ -102,7 +102,8 @@ INSTANTIATE_TEST_SUITE_P(
         AttemptFailure{"ReplyTooLate", [](Line& l) { l.replyDelayMs = 1200; }, IDS_READ_FAILED},
         AttemptFailure{"UnparseableReply", [](Line& l) { l.reply = "123-12-34-56\r\n"; }, IDS_PARSE_FAILED},
         AttemptFailure{"HourAbove23", [](Line& l) { l.reply = "123:24:00:00\r\n"; }, IDS_PARSE_FAILED},
-        AttemptFailure{"NoLineEndAfterTheSeconds", [](Line& l) { l.reply = "9:1:2:3XXXXXXX"; }, IDS_PARSE_FAILED}),
+        AttemptFailure{"NoLineEndAfterTheSeconds", [](Line& l) { l.reply = "9:1:2:3XXXXXXX"; }, IDS_PARSE_FAILED},
+        AttemptFailure{"ClockNeverFallsQuiet", [](Line& l) { l.chatterMs = 600000; }, IDS_READ_FAILED}),
     [](const ::testing::TestParamInfo<AttemptFailure>& info) { return info.param.name; });
 
 TEST_F(SyncWorkerTest, ReplyAfterStrayBytesIsCollectedUpToItsLineEnd) {
