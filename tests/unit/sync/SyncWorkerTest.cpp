@@ -181,12 +181,12 @@ TEST_F(SyncWorkerTest, StopDuringTheDrainIsNoticedWithinAPoll) {
     EXPECT_EQ(line.written.find("\r\nTU"), std::string::npos);
 }
 
-TEST_F(SyncWorkerTest, StopDuringTheReplyReadReportsShortReplyButKeepsTheStop) {
+TEST_F(SyncWorkerTest, StopDuringTheReplyReadIsNoticedWithinAPollAndKept) {
     line.replyDelayMs = 2000;
-    bool stopped = false;
-    ticker.onAdvance = [&](uint32_t) {
-        if (!stopped && line.written.size() == 9) {   // "\r\nTU" sent and echoed
-            stopped = true;
+    uint32_t stopAt = 0;
+    ticker.onAdvance = [&](uint32_t now) {
+        if (stopAt == 0 && line.written.size() == 9 && now - line.writeTimes.back() >= 100) {   // reading the reply
+            stopAt = now;
             state.RequestStop();
         }
     };
@@ -194,6 +194,7 @@ TEST_F(SyncWorkerTest, StopDuringTheReplyReadReportsShortReplyButKeepsTheStop) {
     Run();
     EXPECT_EQ(sink.Ids(), (Ids{IDS_READ_FAILED, IDS_STOPPED}));
     EXPECT_EQ(sink.posted[0].flagsWhenPosted, SYNC_STOP_REQUESTED);
+    EXPECT_LE(sink.posted[0].virtualTime - stopAt, 100u);
     EXPECT_EQ(state.flags, SYNC_STOPPED);
 }
 
