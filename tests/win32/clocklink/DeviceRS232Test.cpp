@@ -157,7 +157,7 @@ protected:
         ASSERT_TRUE(device.Open(PORT));
     }
 
-    // What the sync worker applies before it talks to the clock.
+    // The line settings and read time-outs the sync worker applies.
     RS232State ClockSettings() const
     {
         RS232State s = device.GetState();
