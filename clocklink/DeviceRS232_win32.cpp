@@ -45,8 +45,7 @@ bool CDeviceRS232::Open(std::string portName)
     // lead to a pipe, whose server must not act as this (maybe elevated)
     // program: it may learn who opened it, nothing more.
     const std::string path = "\\\\.\\" + portName;
-    handle_ = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                          FILE_ATTRIBUTE_NORMAL | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr);
+    handle_ = CreatePort(path, FILE_ATTRIBUTE_NORMAL | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION);
     if (!IsOpen()) {
         RecordFailure(OPEN_TEXT);
         return false;
@@ -61,6 +60,11 @@ bool CDeviceRS232::Open(std::string portName)
     }
     state_.eventMask = mask;
     return true;
+}
+
+HANDLE CDeviceRS232::CreatePort(const std::string& path, DWORD flags)
+{
+    return CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, flags, nullptr);
 }
 
 bool CDeviceRS232::Close()

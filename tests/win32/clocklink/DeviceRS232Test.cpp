@@ -41,45 +41,18 @@ void ExpectFailure(const CDevice& device, const std::string& context)
     EXPECT_EQ(GetSystemErrorText(failure.Code()), failure.SystemText());
 }
 
-// Where this program keeps the address of an imported function, so a test
-// can stand in for it.
-void* ImportSlot(const char* function)
-{
-    BYTE* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
-    const IMAGE_NT_HEADERS* nt =
-        reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    for (auto* dll = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); dll->Name; ++dll) {
-        auto* name = reinterpret_cast<IMAGE_THUNK_DATA*>(base + dll->OriginalFirstThunk);
-        for (auto* slot = reinterpret_cast<FARPROC*>(base + dll->FirstThunk); name->u1.AddressOfData; ++name, ++slot)
-            if (!IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal) &&
-                std::strcmp(reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData)->Name, function) == 0)
-                return slot;
-    }
-    return nullptr;
-}
-
-DWORD createFlags = 0;
-HANDLE WINAPI RecordCreateFileA(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD flags, HANDLE)
-{
-    createFlags = flags;
-    return INVALID_HANDLE_VALUE;
-}
-
 // Any name is accepted, so one may lead to a pipe whose server would act as
 // this (perhaps elevated) program. Wine does not model what a server may do
 // with the opener's identity, so the test checks what the device asks for.
 TEST(DeviceRS232OpenTest, PortsAreOpenedForIdentificationOnly)
 {
-    auto* slot = static_cast<decltype(&CreateFileA)*>(ImportSlot("CreateFileA"));
-    DWORD protection = 0;
-    ASSERT_TRUE(slot && VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection));
-    const auto real = *slot;
-    *slot = &RecordCreateFileA;
-    CDeviceRS232().Open("pipe\\horalux");
-    *slot = real;
+    struct Recorder : CDeviceRS232 {
+        DWORD flags = 0;
+        HANDLE CreatePort(const std::string&, DWORD f) override { flags = f; return INVALID_HANDLE_VALUE; }
+    } device;
+    device.Open("pipe\\horalux");
     EXPECT_EQ(static_cast<DWORD>(SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION),
-              createFlags & SECURITY_VALID_SQOS_FLAGS);
+              device.flags & SECURITY_VALID_SQOS_FLAGS);
 }
 
 TEST(SystemErrorTextTest, UnknownCodeGivesNothingAndKeepsTheLastError)
