@@ -41,9 +41,11 @@ bool CDeviceRS232::Open(std::string portName)
     }
     Close();
 
+    // Any name is taken, since virtual port drivers choose their own; one may
+    // lead to a pipe, whose server must not act as this (maybe elevated)
+    // program: it may learn who opened it, nothing more.
     const std::string path = "\\\\.\\" + portName;
-    handle_ = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                          FILE_ATTRIBUTE_NORMAL, nullptr);
+    handle_ = CreatePort(path, FILE_ATTRIBUTE_NORMAL | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION);
     if (!IsOpen()) {
         RecordFailure(OPEN_TEXT);
         return false;
@@ -58,6 +60,11 @@ bool CDeviceRS232::Open(std::string portName)
     }
     state_.eventMask = mask;
     return true;
+}
+
+HANDLE CDeviceRS232::CreatePort(const std::string& path, DWORD flags)
+{
+    return CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, flags, nullptr);
 }
 
 bool CDeviceRS232::Close()
@@ -145,10 +152,9 @@ uint32_t CDeviceRS232::GetCharsPerMs()
 void CDeviceRS232::Flush()
 {
     if (!IsOpen()) return;
-    if (!FlushFileBuffers(handle_)) {
-        RecordFailure(FLUSH_TEXT);
-        return;
-    }
+    // Discarding only: FlushFileBuffers would wait for queued output to go
+    // out, for ever on a line that flow control holds up. The clock echoes
+    // each byte before the next is written, so nothing queued is worth it.
     if (!PurgeComm(handle_, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR))
         RecordFailure(FLUSH_TEXT);
 }

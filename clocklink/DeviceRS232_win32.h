@@ -29,6 +29,10 @@ public:
     void SendBreak();
     const RS232State& GetState() const { return state_; }
 
+protected:
+    // Opens the device path; virtual so that a test can see the flags asked for.
+    virtual HANDLE CreatePort(const std::string& path, DWORD flags);
+
 private:
     void Reset();
     bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }

@@ -4,13 +4,6 @@ namespace {
 
 const char* const MODELS[] = {"7392", "7394", "7398", "7401", "7402", "7402"};
 
-// Compared as a signed distance so a deadline beyond the 49.7-day wrap of the
-// tick counter still lies in the future.
-bool Reached(uint32_t now, uint32_t deadline)
-{
-    return static_cast<int32_t>(now - deadline) >= 0;
-}
-
 } // namespace
 
 std::string CGpsClock::TimeSetCommand(const std::tm* localTime)
@@ -57,7 +50,7 @@ bool CGpsClock::SendWithEcho(CDevice& device, int32_t commandIndex)
             count = 1;
             device.Read(&reply, count);
             ticker_.Sleep(POLL_MS);
-            if (reply == expected || Reached(ticker_.Now(), deadline)) break;
+            if (reply == expected || DeadlineReached(ticker_.Now(), deadline)) break;
         }
         if (reply != expected) return false;
     }

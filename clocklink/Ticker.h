@@ -10,6 +10,13 @@ public:
     virtual void Sleep(uint32_t ms) = 0;
 };
 
+// Compared as a signed distance, so a deadline beyond the 49.7-day wrap of
+// the counter still lies in the future.
+inline bool DeadlineReached(uint32_t now, uint32_t deadline)
+{
+    return static_cast<int32_t>(now - deadline) >= 0;
+}
+
 #ifdef _WIN32
 Ticker& SystemTicker();                      // timeGetTime and Sleep
 #endif

@@ -20,15 +20,25 @@ bool ReadInt(const char*& p, long long& value) {
     return true;
 }
 
+const char DIGITS[] = "0123456789";
+
 }  // namespace
 
-ReplyParse ParseClockReply(const char* text, ClockTimeOfDay& out) {
+bool ClockReplyEnded(const std::string& received) {
+    const size_t start = received.find_first_of(DIGITS);
+    return start != std::string::npos && received.find('\n', start) != std::string::npos;
+}
+
+ReplyParse ParseClockReply(const std::string& received, ClockTimeOfDay& out) {
+    const size_t start = received.find_first_of(DIGITS);
+    if (start == std::string::npos) return ReplyParse::Unparseable;
     long long fields[4];
-    const char* p = text;
+    const char* p = received.c_str() + start;   // NUL-terminated, so the scan below stops in it
     for (int i = 0; i < 4; ++i) {
         if (i > 0 && *p++ != ':') return ReplyParse::Unparseable;
         if (!ReadInt(p, fields[i])) return ReplyParse::Unparseable;
     }
+    if (p[0] != '\r' || p[1] != '\n') return ReplyParse::Unparseable;
     if (fields[1] < 0 || fields[1] > 23 || fields[2] < 0 || fields[2] > 59 ||
         fields[3] < 0 || fields[3] > 59)
         return ReplyParse::OutOfRange;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <initializer_list>
 
 namespace {
 
@@ -38,11 +39,13 @@ UtcTime PlaceTimeOfDay(const UtcTime& now, const ClockTimeOfDay& time) {
         ((now.hour * 60 + now.minute) * 60 + now.second) * 1000LL + now.milliseconds;
     const int64_t timeMs = ((time.hour * 60 + time.minute) * 60 + time.second) * 1000LL;
 
+    // Today first: a neighbour must be strictly nearer to win, so a tie
+    // keeps the PC's date.
     int64_t bestDay = today;
-    int64_t bestDistance = -1;
-    for (int64_t day = today - 1; day <= today + 1; ++day) {
+    int64_t bestDistance = std::llabs(today * 86400000 + timeMs - nowMs);
+    for (const int64_t day : {today - 1, today + 1}) {
         const int64_t distance = std::llabs(day * 86400000 + timeMs - nowMs);
-        if (bestDistance < 0 || distance < bestDistance) {
+        if (distance < bestDistance) {
             bestDistance = distance;
             bestDay = day;
         }

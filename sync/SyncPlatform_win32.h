@@ -21,8 +21,11 @@ public:
         state.timeouts.ReadIntervalTimeout = 250;
         state.timeouts.ReadTotalTimeoutMultiplier = 0;
         state.timeouts.ReadTotalTimeoutConstant = 0;
-        state.timeouts.WriteTotalTimeoutMultiplier = 0;
-        state.timeouts.WriteTotalTimeoutConstant = 0;
+        // The port's own flow control stays, so a line held up (CTS low, a
+        // stray XOFF) must fail a write rather than hang the worker, which
+        // would then ignore Stop and hold the port for good.
+        state.timeouts.WriteTotalTimeoutMultiplier = kWriteMsPerByte;
+        state.timeouts.WriteTotalTimeoutConstant = kWriteSlackMs;
         if (device_.SetState(state)) return true;
         error = GetLastError();
         return false;
@@ -30,6 +33,9 @@ public:
     void SendBreak() override { device_.SendBreak(); }
 
 private:
+    static constexpr DWORD kWriteMsPerByte = 2;   // a byte takes about 1 ms at 9600 baud
+    static constexpr DWORD kWriteSlackMs = 500;
+
     CDeviceRS232 device_;
 };
 

@@ -1,6 +1,6 @@
 #include "sync/SyncWorker.h"
 
-#include <cstring>
+#include <string>
 
 #include "clocklink/GpsClock.h"
 #include "clocklink/SystemError.h"
@@ -20,7 +20,9 @@ enum class Next { Wait, Leave };
 
 const uint32_t kReplyDeadlineMs = 1000;
 const uint32_t kPollMs = 100;
-const uint32_t kReplyBytes = 14;
+const uint32_t kReplyBytes = 14;        // fewer than this in time: nothing worth parsing came
+const uint32_t kReplyBufferBytes = 64;  // room for stray bytes ahead of the reply
+const uint32_t kDrainLimitMs = 3000;    // a clock that will not fall quiet is not answering us
 
 class Attempt {
 public:
@@ -35,16 +37,17 @@ public:
 
         CDevice& device = deps_.port.Device();
         CGpsClock clock(deps_.ticker);
+        Next next = Next::Wait;
         clock.SendWithEcho(device, CMD_B0);
-        if (!Drain()) return Next::Leave;
+        if (!Drain(next)) return next;
         clock.SendWithEcho(device, CMD_0DG);
-        if (!Drain()) return Next::Leave;
+        if (!Drain(next)) return next;
 
         if (!state_.IsRunning()) return Next::Leave;
         if (!clock.SendWithEcho(device, CMD_TU)) return Fail(IDS_NO_ECHO);
 
-        char reply[16];
-        if (ReadReply(reply) < kReplyBytes) return Fail(IDS_READ_FAILED);
+        const std::string reply = ReadReply();
+        if (reply.size() < kReplyBytes) return Fail(IDS_READ_FAILED);
 
         const UtcTime now = deps_.clock.Now();
         ClockTimeOfDay time;
@@ -69,29 +72,43 @@ private:
         return Next::Wait;
     }
 
-    // Throws away whatever the clock still sends; false when a stop came.
-    bool Drain() {
+    // Throws away whatever the clock still sends. False ends the attempt, and
+    // `next` says how: a stop came, or the line never fell quiet (the time
+    // could not be read, so 158).
+    bool Drain(Next& next) {
         CDevice& device = deps_.port.Device();
+        const uint32_t deadline = deps_.ticker.Now() + kDrainLimitMs;
         for (;;) {
-            if (!state_.IsRunning()) return false;
+            if (!state_.IsRunning()) {
+                next = Next::Leave;
+                return false;
+            }
             if (device.PeekRead() == 0) return true;
+            if (DeadlineReached(deps_.ticker.Now(), deadline)) {
+                next = Fail(IDS_READ_FAILED);
+                return false;
+            }
             deps_.ticker.Sleep(kPollMs);
             device.Flush();
         }
     }
 
-    uint32_t ReadReply(char (&reply)[16]) {
-        std::memset(reply, 0, sizeof reply);
+    // Reads until the reply's line has ended, the buffer is full, the
+    // deadline passes or a stop comes. Stray bytes ahead of the reply can
+    // push its end past 14 bytes, so 14 alone do not end the read.
+    std::string ReadReply() {
         CDevice& device = deps_.port.Device();
         const uint32_t deadline = deps_.ticker.Now() + kReplyDeadlineMs;
-        uint32_t received = 0;
+        std::string received;
+        char buffer[kReplyBufferBytes];
         do {
-            uint32_t count = 15 - received;
-            if (!device.Read(reply + received, count)) count = 0;
-            received += count;
+            uint32_t count = kReplyBufferBytes - static_cast<uint32_t>(received.size());
+            if (!device.Read(buffer, count)) count = 0;
+            received.append(buffer, count);
             deps_.ticker.Sleep(kPollMs);
-        } while (state_.IsRunning() && received < kReplyBytes &&
-                 static_cast<int32_t>(deps_.ticker.Now() - deadline) < 0);  // safe across the tick wrap
+        } while (state_.IsRunning() && received.size() < kReplyBufferBytes &&
+                 (received.size() < kReplyBytes || !ClockReplyEnded(received)) &&
+                 !DeadlineReached(deps_.ticker.Now(), deadline));
         return received;
     }
 

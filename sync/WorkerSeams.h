@@ -10,7 +10,8 @@ public:
     virtual CDevice& Device() = 0;
     virtual bool Open(const std::string& portName) = 0;
     // 9600 baud, 8 data bits, no parity, one stop bit, 250 ms read interval,
-    // starting from what the port reported; everything else stays.
+    // writes that time out, starting from what the port reported; everything
+    // else stays.
     virtual bool ApplyClockLineSettings(uint32_t& error) = 0;
     virtual void SendBreak() = 0;
 };

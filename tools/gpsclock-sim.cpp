@@ -26,6 +26,8 @@
 //                         the echoes of the Nth command went out
 //   --align               send the reply only within the first 150 ms of a
 //                         second of the clock
+//   --hold                suspend the line towards the clock, as a CTS held
+//                         low or a stray XOFF would: writes to the port block
 // Commands are the clock's texts ("b0", "0dg", "\r\nTU", "v", ...XO, ...TS)
 // as they complete in the received bytes; bytes of an unfinished command count
 // as part of the next one.
@@ -75,6 +77,7 @@ struct Behaviour {
     long extraBytes = 0;
     long unplugAfter = 0;
     bool align = false;
+    bool hold = false;
 };
 
 bool ParseNumber(const std::string& text, long& value)
@@ -96,8 +99,8 @@ bool ApplySwitches(const std::vector<std::string>& args, Behaviour& b, std::stri
     };
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& name = args[i];
-        if (name == "--align") {
-            b.align = true;
+        if (name == "--align" || name == "--hold") {
+            (name == "--align" ? b.align : b.hold) = true;
             continue;
         }
         if (i + 1 >= args.size()) {
@@ -198,6 +201,7 @@ public:
         cfmakeraw(&raw);
         cfsetspeed(&raw, B9600);
         if (tcsetattr(slave_, TCSANOW, &raw) != 0) return false;
+        if (now_.hold) tcflow(slave_, TCOOFF);
         if (!link.empty()) {
             unlink(link.c_str());
             if (symlink(slavePath.c_str(), link.c_str()) != 0) return false;
@@ -273,6 +277,7 @@ private:
         now_ = next;
         completed_ = 0;
         pending_.clear();
+        if (slave_ >= 0) tcflow(slave_, now_.hold ? TCOOFF : TCOON);
         Log("# control applied: " + flat);
     }
 

@@ -20,7 +20,7 @@ protected:
 
     void Run() { RunSyncWorker(state, SyncWorkerDeps{line, ticker, clock, event, sink}); }
 
-    VirtualTicker ticker{1000};
+    VirtualTicker ticker{0u - 1000};   // the counter wraps during the first attempt
     SyncThreadState state;
     FakeClockLine line;
     FakeSystemClock clock;
@@ -101,11 +101,14 @@ INSTANTIATE_TEST_SUITE_P(
         AttemptFailure{"ThirteenByteReply", [](Line& l) { l.reply = "12:12:34:56\r\n"; }, IDS_READ_FAILED},
         AttemptFailure{"ReplyTooLate", [](Line& l) { l.replyDelayMs = 1200; }, IDS_READ_FAILED},
         AttemptFailure{"UnparseableReply", [](Line& l) { l.reply = "123-12-34-56\r\n"; }, IDS_PARSE_FAILED},
-        AttemptFailure{"HourAbove23", [](Line& l) { l.reply = "123:24:00:00\r\n"; }, IDS_PARSE_FAILED}),
+        AttemptFailure{"HourAbove23", [](Line& l) { l.reply = "123:24:00:00\r\n"; }, IDS_PARSE_FAILED},
+        AttemptFailure{"NoLineEndAfterTheSeconds", [](Line& l) { l.reply = "9:1:2:3XXXXXXX"; }, IDS_PARSE_FAILED},
+        AttemptFailure{"ClockNeverFallsQuiet", [](Line& l) { l.chatterMs = 600000; }, IDS_READ_FAILED}),
     [](const ::testing::TestParamInfo<AttemptFailure>& info) { return info.param.name; });
 
-TEST_F(SyncWorkerTest, ReplyOfFourteenBytesArrivingInPiecesIsCollected) {
-    line.reply = "123:01:02:03\r\n";
+TEST_F(SyncWorkerTest, ReplyAfterStrayBytesIsCollectedUpToItsLineEnd) {
+    line.answers = {{"\r\nTU", std::string("\r\n\0\r\n123:01:02:0", 16)}};   // comes with the echo
+    line.reply = "3\r\n";
     line.replyDelayMs = 900;   // still inside the 1000 ms window
     event.WakeTimes(1);
     Run();
@@ -178,12 +181,12 @@ TEST_F(SyncWorkerTest, StopDuringTheDrainIsNoticedWithinAPoll) {
     EXPECT_EQ(line.written.find("\r\nTU"), std::string::npos);
 }
 
-TEST_F(SyncWorkerTest, StopDuringTheReplyReadReportsShortReplyButKeepsTheStop) {
+TEST_F(SyncWorkerTest, StopDuringTheReplyReadIsNoticedWithinAPollAndKept) {
     line.replyDelayMs = 2000;
-    bool stopped = false;
-    ticker.onAdvance = [&](uint32_t) {
-        if (!stopped && line.written.size() == 9) {   // "\r\nTU" sent and echoed
-            stopped = true;
+    uint32_t stopAt = 0;
+    ticker.onAdvance = [&](uint32_t now) {
+        if (stopAt == 0 && line.written.size() == 9 && now - line.writeTimes.back() >= 100) {   // reading the reply
+            stopAt = now;
             state.RequestStop();
         }
     };
@@ -191,6 +194,7 @@ TEST_F(SyncWorkerTest, StopDuringTheReplyReadReportsShortReplyButKeepsTheStop) {
     Run();
     EXPECT_EQ(sink.Ids(), (Ids{IDS_READ_FAILED, IDS_STOPPED}));
     EXPECT_EQ(sink.posted[0].flagsWhenPosted, SYNC_STOP_REQUESTED);
+    EXPECT_LE(sink.posted[0].virtualTime - stopAt, 100u);
     EXPECT_EQ(state.flags, SYNC_STOPPED);
 }
 

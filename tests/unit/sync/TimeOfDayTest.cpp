@@ -41,13 +41,14 @@ TEST(PlaceTimeOfDay, LeapDayIsReachedFromTheDayBefore) {
 TEST(PlaceTimeOfDay, NoonDifferenceStaysOnTheSameDay) {
     // Twelve hours either way: the same day is as near as any, and is kept.
     ExpectDate(PlaceTimeOfDay(At(2026, 6, 15, 12, 0, 0, 0), {0, 0, 0}), 2026, 6, 15, 1);
+    ExpectDate(PlaceTimeOfDay(At(2026, 6, 15, 0, 0, 0, 0), {12, 0, 0}), 2026, 6, 15, 1);
 }
 
 TEST(ParseClockReply, ReadsTheLastThreeFields) {
     ClockTimeOfDay t;
     ASSERT_EQ(ParseClockReply("123:23:59:58\r\n", t), ReplyParse::Ok);
     EXPECT_EQ(t.hour, 23); EXPECT_EQ(t.minute, 59); EXPECT_EQ(t.second, 58);
-    ASSERT_EQ(ParseClockReply(" 7: 1: 2: 3", t), ReplyParse::Ok);   // as %d skips blanks
+    ASSERT_EQ(ParseClockReply(" 7: 1: 2: 3\r\n", t), ReplyParse::Ok);   // as %d skips blanks
     EXPECT_EQ(t.hour, 1);
 }
 
@@ -57,16 +58,16 @@ TEST(ParseClockReply, RefusesWhatIsNotFourIntegers) {
     EXPECT_EQ(ParseClockReply("abc:23:59:58\r\n", t), ReplyParse::Unparseable);
     EXPECT_EQ(ParseClockReply("123;23:59:58\r\n", t), ReplyParse::Unparseable);
     EXPECT_EQ(ParseClockReply("", t), ReplyParse::Unparseable);
-    EXPECT_EQ(ParseClockReply("1:2:3:99999999999", t), ReplyParse::Unparseable);
+    EXPECT_EQ(ParseClockReply("1:2:3:99999999999\r\n", t), ReplyParse::Unparseable);
 }
 
 TEST(ParseClockReply, RefusesTimesOfDayThatCannotExist) {
     ClockTimeOfDay t;
-    EXPECT_EQ(ParseClockReply("1:24:00:00", t), ReplyParse::OutOfRange);
-    EXPECT_EQ(ParseClockReply("1:00:60:00", t), ReplyParse::OutOfRange);
-    EXPECT_EQ(ParseClockReply("1:00:00:60", t), ReplyParse::OutOfRange);
-    EXPECT_EQ(ParseClockReply("1:-1:00:00", t), ReplyParse::OutOfRange);
-    EXPECT_EQ(ParseClockReply("-5:00:00:00", t), ReplyParse::Ok);   // the first field is not used
+    EXPECT_EQ(ParseClockReply("1:24:00:00\r\n", t), ReplyParse::OutOfRange);
+    EXPECT_EQ(ParseClockReply("1:00:60:00\r\n", t), ReplyParse::OutOfRange);
+    EXPECT_EQ(ParseClockReply("1:00:00:60\r\n", t), ReplyParse::OutOfRange);
+    EXPECT_EQ(ParseClockReply("1:-1:00:00\r\n", t), ReplyParse::OutOfRange);
+    EXPECT_EQ(ParseClockReply("-5:00:00:00\r\n", t), ReplyParse::Ok);   // the first field is not used
 }
 
 }  // namespace

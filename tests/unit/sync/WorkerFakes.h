@@ -16,7 +16,9 @@
 // echo, and keeps a byte always arriving for chatterMs after "b0" or "0dg".
 class FakeClockLine : public ClockPort, public FakeClockDevice {
 public:
-    explicit FakeClockLine(VirtualTicker& ticker) : FakeClockDevice(ticker) { echoDelayMs = 20; }
+    explicit FakeClockLine(VirtualTicker& ticker) : FakeClockDevice(ticker), chatterEnd_(ticker.Now()) {
+        echoDelayMs = 20;
+    }
 
     std::string reply = "123:12:34:56\r\n";
     uint32_t replyDelayMs = 50;
@@ -66,7 +68,7 @@ private:
     bool EndsWith(const std::string& t) const {
         return written.size() >= t.size() && written.compare(written.size() - t.size(), t.size(), t) == 0;
     }
-    uint32_t chatterEnd_ = 0;
+    uint32_t chatterEnd_;
 };
 
 // Each Wait runs the next scripted step; when the script runs out the worker

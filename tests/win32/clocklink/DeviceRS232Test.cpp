@@ -41,6 +41,20 @@ void ExpectFailure(const CDevice& device, const std::string& context)
     EXPECT_EQ(GetSystemErrorText(failure.Code()), failure.SystemText());
 }
 
+// Any name is accepted, so one may lead to a pipe whose server would act as
+// this (perhaps elevated) program. Wine does not model what a server may do
+// with the opener's identity, so the test checks what the device asks for.
+TEST(DeviceRS232OpenTest, PortsAreOpenedForIdentificationOnly)
+{
+    struct Recorder : CDeviceRS232 {
+        DWORD flags = 0;
+        HANDLE CreatePort(const std::string&, DWORD f) override { flags = f; return INVALID_HANDLE_VALUE; }
+    } device;
+    device.Open("pipe\\horalux");
+    EXPECT_EQ(static_cast<DWORD>(SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION),
+              device.flags & SECURITY_VALID_SQOS_FLAGS);
+}
+
 TEST(SystemErrorTextTest, UnknownCodeGivesNothingAndKeepsTheLastError)
 {
     SetLastError(ERROR_ACCESS_DENIED);
@@ -116,7 +130,7 @@ protected:
         ASSERT_TRUE(device.Open(PORT));
     }
 
-    // What the sync worker applies before it talks to the clock.
+    // The line settings and read time-outs the sync worker applies.
     RS232State ClockSettings() const
     {
         RS232State s = device.GetState();

@@ -134,6 +134,13 @@ TEST_F(SyncThreadTest, ClockThatStopsEchoingTheTimeCommandGivesNoEcho) {
     EXPECT_TRUE(state->workerAlive);
 }
 
+TEST_F(SyncThreadTest, LineThatHoldsEveryWriteGivesNoEchoInsteadOfHanging) {
+    ASSERT_TRUE(SetSimulatorSwitches("--hold"));
+    Launch("com5");
+    ASSERT_TRUE(WaitForStatuses(1));
+    EXPECT_EQ(ids[0], IDS_NO_ECHO);
+}
+
 TEST_F(SyncThreadTest, UnpluggedClockMidRunIsReportedAndTheWorkerCarriesOn) {
     // Gone 200 ms after the echo of "b0", while the reply waits for the
     // next second: the attempt fails on the line, not on the clock set.
