@@ -25,7 +25,6 @@ CDeviceRS232::~CDeviceRS232()
 
 void CDeviceRS232::Reset()
 {
-    handle_ = INVALID_HANDLE_VALUE;
     state_ = RS232State();
     state_.inputQueueSize = DEFAULT_INPUT_QUEUE;
     state_.outputQueueSize = DEFAULT_OUTPUT_QUEUE;
@@ -45,7 +44,7 @@ bool CDeviceRS232::Open(std::string portName)
     // lead to a pipe, whose server must not act as this (maybe elevated)
     // program: it may learn who opened it, nothing more.
     const std::string path = "\\\\.\\" + portName;
-    handle_ = CreatePort(path, FILE_ATTRIBUTE_NORMAL | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION);
+    port_.Reset(CreatePort(path, FILE_ATTRIBUTE_NORMAL | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION));
     if (!IsOpen()) {
         RecordFailure(OPEN_TEXT);
         return false;
@@ -53,8 +52,8 @@ bool CDeviceRS232::Open(std::string portName)
     std::memcpy(state_.portName, portName.c_str(), portName.size() + 1);
 
     DWORD mask = 0;
-    if (!GetCommTimeouts(handle_, &state_.timeouts) || !GetCommState(handle_, &state_.dcb) ||
-        !GetCommMask(handle_, &mask)) {
+    if (!GetCommTimeouts(port_.Get(), &state_.timeouts) || !GetCommState(port_.Get(), &state_.dcb) ||
+        !GetCommMask(port_.Get(), &mask)) {
         RecordFailure(OPEN_TEXT);
         return false;
     }
@@ -72,7 +71,7 @@ bool CDeviceRS232::Close()
     Flush();
     bool closed = false;
     if (IsOpen()) {
-        closed = CloseHandle(handle_) != FALSE;
+        closed = port_.Reset();
         if (!closed) RecordFailure("CDeviceRS232::Close()");
     }
     Reset();
@@ -83,9 +82,9 @@ bool CDeviceRS232::SetState(const RS232State& state)
 {
     state_ = state;
     if (!IsOpen()) return true;
-    if (!SetCommState(handle_, &state_.dcb) || !SetCommTimeouts(handle_, &state_.timeouts) ||
-        !SetupComm(handle_, state_.inputQueueSize, state_.outputQueueSize) ||
-        !SetCommMask(handle_, state_.eventMask)) {
+    if (!SetCommState(port_.Get(), &state_.dcb) || !SetCommTimeouts(port_.Get(), &state_.timeouts) ||
+        !SetupComm(port_.Get(), state_.inputQueueSize, state_.outputQueueSize) ||
+        !SetCommMask(port_.Get(), state_.eventMask)) {
         RecordFailure("CDeviceRS232::SetState()");
         return false;
     }
@@ -100,7 +99,7 @@ bool CDeviceRS232::Read(void* buffer, uint32_t& count)
         return false;
     }
     DWORD got = 0;
-    if (!ReadFile(handle_, buffer, std::min(count, waiting), &got, nullptr)) {
+    if (!ReadFile(port_.Get(), buffer, std::min(count, waiting), &got, nullptr)) {
         RecordFailure("CDeviceRS232::Read()");
         count = 0;
         return false;
@@ -113,7 +112,7 @@ uint32_t CDeviceRS232::PeekRead()
 {
     DWORD errors = 0;
     COMSTAT status = {};
-    if (!ClearCommError(handle_, &errors, &status)) {
+    if (!ClearCommError(port_.Get(), &errors, &status)) {
         RecordFailure("CDeviceRS232::PeekRead(), ClearCommError");
         return 0;
     }
@@ -134,7 +133,7 @@ bool CDeviceRS232::Write(const void* buffer, uint32_t& count)
 {
     const uint32_t requested = count;
     DWORD written = 0;
-    const BOOL ok = WriteFile(handle_, buffer, requested, &written, nullptr);
+    const BOOL ok = WriteFile(port_.Get(), buffer, requested, &written, nullptr);
     count = written;
     if (!ok) {
         RecordFailure("CDeviceRS232::Write(), WriteFile failed attempting to write " +
@@ -155,7 +154,7 @@ void CDeviceRS232::Flush()
     // Discarding only: FlushFileBuffers would wait for queued output to go
     // out, for ever on a line that flow control holds up. The clock echoes
     // each byte before the next is written, so nothing queued is worth it.
-    if (!PurgeComm(handle_, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR))
+    if (!PurgeComm(port_.Get(), PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR))
         RecordFailure(FLUSH_TEXT);
 }
 
@@ -164,10 +163,10 @@ void CDeviceRS232::SendBreak()
     if (!IsOpen()) return;
     // A refused break is recorded like a refused release: both leave the
     // clock without its wake-up signal.
-    if (!SetCommBreak(handle_)) {
+    if (!SetCommBreak(port_.Get())) {
         RecordFailure(BREAK_TEXT);
         return;
     }
     Sleep(BREAK_MS);
-    if (!ClearCommBreak(handle_)) RecordFailure(BREAK_TEXT);
+    if (!ClearCommBreak(port_.Get())) RecordFailure(BREAK_TEXT);
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include "clocklink/Device.h"
 #include "clocklink/RS232State_win32.h"
+#include "window/Handles_win32.h"
 
 // A serial port through the Win32 communications API, held exclusively and
 // read without blocking: Read takes only what has already arrived.
@@ -35,8 +36,8 @@ protected:
 
 private:
     void Reset();
-    bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+    bool IsOpen() const { return static_cast<bool>(port_); }
 
-    HANDLE handle_;
+    KernelHandle port_;
     RS232State state_;
 };

@@ -138,11 +138,11 @@ void ZymLayoutDialog::OnGetMinMaxInfo(MINMAXINFO& info) {
         info.ptMaxTrackSize.y = info.ptMaxSize.y = root.MaxHeight() + 2 * borderY + frameHeight;
 }
 
-OwnedRegion ZymLayoutDialog::CreateEraseRegion() const {
+Region ZymLayoutDialog::CreateEraseRegion() const {
     RECT client = {};
     GetClientRect(Handle(), &client);
-    OwnedRegion region(CreateRectRgnIndirect(&client));
-    OwnedRegion scratch(CreateRectRgn(0, 0, 0, 0));
+    Region region(CreateRectRgnIndirect(&client));
+    Region scratch(CreateRectRgn(0, 0, 0, 0));
     if (!region || !scratch) return region;
 
     for (HWND child = GetWindow(Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
@@ -156,27 +156,27 @@ OwnedRegion ZymLayoutDialog::CreateEraseRegion() const {
         if (className == "SysTabControl32") {
             RECT display = r;
             SendMessageA(child, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
-            OwnedRegion inner(CreateRectRgnIndirect(&display));
-            SetRectRgn(scratch.get(), r.left, r.top, r.right, r.bottom);
-            if (inner) Subtract(scratch.get(), inner.get());
+            Region inner(CreateRectRgnIndirect(&display));
+            SetRectRgn(scratch.Get(), r.left, r.top, r.right, r.bottom);
+            if (inner) Subtract(scratch.Get(), inner.Get());
         } else if (className == STATUSCLASSNAMEA) {
             // Only the size grip is drawn without erasing first.
             const POINT grip[3] = {{r.right, r.top}, {r.right, r.bottom}, {r.right - (r.bottom - r.top), r.bottom}};
-            OwnedRegion triangle(CreatePolygonRgn(grip, 3, WINDING));
+            Region triangle(CreatePolygonRgn(grip, 3, WINDING));
             if (!triangle) continue;
-            CombineRgn(scratch.get(), triangle.get(), nullptr, RGN_COPY);
+            CombineRgn(scratch.Get(), triangle.Get(), nullptr, RGN_COPY);
         } else {
-            SetRectRgn(scratch.get(), r.left, r.top, r.right, r.bottom);
+            SetRectRgn(scratch.Get(), r.left, r.top, r.right, r.bottom);
         }
-        Subtract(region.get(), scratch.get());
+        Subtract(region.Get(), scratch.Get());
     }
     return region;
 }
 
 void ZymLayoutDialog::EraseBackground(HDC dc) {
     SelectClipRgn(dc, nullptr);
-    OwnedRegion region = CreateEraseRegion();
-    if (region) FillRgn(dc, region.get(), BackgroundBrush(Handle()));
+    Region region = CreateEraseRegion();
+    if (region) FillRgn(dc, region.Get(), BackgroundBrush(Handle()));
 }
 
 bool ZymLayoutDialog::SavePlacement(const std::string& section) {

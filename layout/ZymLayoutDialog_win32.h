@@ -1,15 +1,10 @@
 #pragma once
 #include <windows.h>
-#include <memory>
 #include <string>
-#include <type_traits>
 #include "layout/LayoutManager.h"
 #include "window/Dialog.h"
+#include "window/Handles_win32.h"
 
-struct RegionDeleter {
-    void operator()(HRGN region) const { DeleteObject(region); }
-};
-using OwnedRegion = std::unique_ptr<std::remove_pointer<HRGN>::type, RegionDeleter>;
 
 // A dialog the user can resize, whose controls a layout tree keeps arranged.
 // A derived dialog calls OnInitDialog first, then builds its tree and calls
@@ -31,7 +26,7 @@ public:
 
     // Fills the part of the client area that no visible control covers.
     void EraseBackground(HDC dc);
-    OwnedRegion CreateEraseRegion() const;
+    Region CreateEraseRegion() const;
 
     HWND StatusBar() const { return statusBar_; }
 

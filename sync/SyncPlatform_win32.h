@@ -7,6 +7,7 @@
 #include "sync/SyncMessages.h"
 #include "sync/SystemClock.h"
 #include "sync/WorkerSeams.h"
+#include "window/Handles_win32.h"
 
 class RS232ClockPort : public ClockPort {
 public:
@@ -76,12 +77,7 @@ public:
 // unnamed, no other process can squat, signal or steal it.
 class HandedWakeEvent : public WakeEvent {
 public:
-    HandedWakeEvent(HANDLE handle, DWORD error) : handle_(handle), error_(error) {}
-    ~HandedWakeEvent() override {
-        if (handle_) CloseHandle(handle_);
-    }
-    HandedWakeEvent(const HandedWakeEvent&) = delete;
-    HandedWakeEvent& operator=(const HandedWakeEvent&) = delete;
+    HandedWakeEvent(KernelHandle handle, DWORD error) : handle_(std::move(handle)), error_(error) {}
 
     bool Open(uint32_t& error) override {
         if (handle_) return true;
@@ -89,14 +85,14 @@ public:
         return false;
     }
     bool Wait(uint32_t& error) override {
-        if (WaitForSingleObject(handle_, INFINITE) == WAIT_OBJECT_0) return true;
+        if (WaitForSingleObject(handle_.Get(), INFINITE) == WAIT_OBJECT_0) return true;
         error = GetLastError();
         return false;
     }
-    void DropPending() override { ResetEvent(handle_); }
+    void DropPending() override { ResetEvent(handle_.Get()); }
 
 private:
-    HANDLE handle_;
+    KernelHandle handle_;
     DWORD error_;
 };
 

@@ -12,7 +12,7 @@ namespace {
 // worker's own handle of the wake-up event (or why there is none).
 struct WorkerHandover {
     std::shared_ptr<SyncThreadState> state;
-    HANDLE event;
+    KernelHandle event;
     DWORD eventError;
 };
 
@@ -22,7 +22,7 @@ void __cdecl SyncThreadProc(void* arg) {
     {
         RS232ClockPort port;
         Win32SystemClock clock;
-        HandedWakeEvent event(handover->event, handover->eventError);
+        HandedWakeEvent event(std::move(handover->event), handover->eventError);
         handover.reset();
         PostingStatusSink sink(static_cast<HWND>(state->dialogWindow));
         RunSyncWorker(*state, SyncWorkerDeps{port, SystemTicker(), clock, event, sink});
@@ -47,21 +47,14 @@ public:
 
 Win32SyncRuntime::Win32SyncRuntime() : wakeEvent_(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {}
 
-Win32SyncRuntime::~Win32SyncRuntime() {
-    if (wakeEvent_) CloseHandle(wakeEvent_);
-}
-
 bool Win32SyncRuntime::LaunchWorker(const std::shared_ptr<SyncThreadState>& state, CWin32Error& failure) {
-    auto handover = std::make_unique<WorkerHandover>(WorkerHandover{state, nullptr, ERROR_SUCCESS});
+    auto handover = std::make_unique<WorkerHandover>(WorkerHandover{state, KernelHandle(), ERROR_SUCCESS});
     const HANDLE self = GetCurrentProcess();
-    if (!DuplicateHandle(self, wakeEvent_, self, &handover->event, SYNCHRONIZE | EVENT_MODIFY_STATE, FALSE, 0)) {
-        handover->event = nullptr;
+    if (!DuplicateHandle(self, wakeEvent_.Get(), self, handover->event.Put(), SYNCHRONIZE | EVENT_MODIFY_STATE,
+                         FALSE, 0))
         handover->eventError = GetLastError();   // the worker reports it
-    }
-    const HANDLE event = handover->event;
     if (_beginthread(SyncThreadProc, 0, handover.get()) == static_cast<uintptr_t>(-1L)) {
         failure = CWin32Error();
-        if (event) CloseHandle(event);
         return false;
     }
     handover.release();  // the thread owns it now
@@ -69,7 +62,7 @@ bool Win32SyncRuntime::LaunchWorker(const std::shared_ptr<SyncThreadState>& stat
 }
 
 void Win32SyncRuntime::SetWakeEvent() {
-    SetEvent(wakeEvent_);
+    SetEvent(wakeEvent_.Get());
 }
 
 Ticker& Win32SyncRuntime::Clock() {

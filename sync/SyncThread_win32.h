@@ -2,18 +2,16 @@
 #include <windows.h>
 
 #include "sync/SyncControl.h"
+#include "window/Handles_win32.h"
 
 // Starts workers with _beginthread and wakes them through this instance's own
 // unnamed auto-reset event; each worker waits on a duplicate of it.
 class Win32SyncRuntime : public SyncRuntime {
 public:
     Win32SyncRuntime();
-    ~Win32SyncRuntime() override;
-    Win32SyncRuntime(const Win32SyncRuntime&) = delete;
-    Win32SyncRuntime& operator=(const Win32SyncRuntime&) = delete;
 
     // False when the event could not be made.
-    bool Ready() const { return wakeEvent_ != nullptr; }
+    bool Ready() const { return static_cast<bool>(wakeEvent_); }
 
     bool LaunchWorker(const std::shared_ptr<SyncThreadState>& state, CWin32Error& failure) override;
     void SetWakeEvent() override;
@@ -22,5 +20,5 @@ public:
     Ticker& Clock() override;
 
 private:
-    HANDLE wakeEvent_;
+    KernelHandle wakeEvent_;
 };

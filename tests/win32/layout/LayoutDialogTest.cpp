@@ -177,20 +177,20 @@ TEST_F(LayoutDialogTest, MinimisingLeavesTheControlsWhereTheyAre) {
 
 TEST_F(LayoutDialogTest, EraseRegionKeepsVisibleControlsAndTheGripButNotGroupBoxes) {
     EXPECT_EQ(IDOK, Run(nullptr, true, [](LayoutTestDialog& d) {
-        OwnedRegion region = d.CreateEraseRegion();
+        Region region = d.CreateEraseRegion();
         ASSERT_TRUE(region);
         const RECT ok = d.ControlRect(IDOK);
         const RECT frame = d.ControlRect(IDC_FRAME);
         const RECT name = d.ControlRect(IDC_NAME);
         const RECT hidden = d.ControlRect(IDC_HIDDEN);
         const RECT bar = d.ControlRect(ZymLayoutDialog::STATUS_BAR_ID);
-        EXPECT_FALSE(PtInRegion(region.get(), (ok.left + ok.right) / 2, (ok.top + ok.bottom) / 2));
-        EXPECT_FALSE(PtInRegion(region.get(), name.left + 2, name.top + 2));
-        EXPECT_TRUE(PtInRegion(region.get(), frame.left + 2, frame.bottom - 3));
-        EXPECT_TRUE(PtInRegion(region.get(), (hidden.left + hidden.right) / 2, (hidden.top + hidden.bottom) / 2));
-        EXPECT_FALSE(PtInRegion(region.get(), bar.right - 2, bar.bottom - 2));
-        EXPECT_TRUE(PtInRegion(region.get(), bar.left + 20, bar.bottom - 2));
-        EXPECT_TRUE(PtInRegion(region.get(), bar.right - Height(bar) + 2, bar.top + 2));
+        EXPECT_FALSE(PtInRegion(region.Get(), (ok.left + ok.right) / 2, (ok.top + ok.bottom) / 2));
+        EXPECT_FALSE(PtInRegion(region.Get(), name.left + 2, name.top + 2));
+        EXPECT_TRUE(PtInRegion(region.Get(), frame.left + 2, frame.bottom - 3));
+        EXPECT_TRUE(PtInRegion(region.Get(), (hidden.left + hidden.right) / 2, (hidden.top + hidden.bottom) / 2));
+        EXPECT_FALSE(PtInRegion(region.Get(), bar.right - 2, bar.bottom - 2));
+        EXPECT_TRUE(PtInRegion(region.Get(), bar.left + 20, bar.bottom - 2));
+        EXPECT_TRUE(PtInRegion(region.Get(), bar.right - Height(bar) + 2, bar.top + 2));
     }));
 }
 
