@@ -6,10 +6,10 @@
 class Ticker {
 public:
     virtual ~Ticker() = default;
-    virtual uint32_t Now() = 0;              // wraps like timeGetTime
+    virtual uint32_t Now() = 0;              // wraps after 2^32 ms
     virtual void Sleep(uint32_t ms) = 0;
 };
 
 #ifdef _WIN32
-Ticker& SystemTicker();                      // timeGetTime and Sleep
+Ticker& SystemTicker();                      // GetTickCount and Sleep
 #endif
