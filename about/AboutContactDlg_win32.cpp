@@ -5,6 +5,8 @@
 #include "about/ReportText.h"
 #include "about/SystemFacts_win32.h"
 
+#include <utility>
+
 namespace {
 
 // Without a parent the box belongs to the window the user opened it from, so
@@ -18,7 +20,8 @@ HWND OwnerFor(HWND parent)
 
 }  // namespace
 
-CAboutContactDlg::CAboutContactDlg(HWND parent) : Dialog(IDD_ABOUT_CONTACT, OwnerFor(parent)) {}
+CAboutContactDlg::CAboutContactDlg(HWND parent, std::string mailLibrary)
+    : Dialog(IDD_ABOUT_CONTACT, OwnerFor(parent)), mailLibrary_(std::move(mailLibrary)) {}
 
 void CAboutContactDlg::DoDataExchange(bool)
 {
@@ -33,12 +36,12 @@ BOOL CAboutContactDlg::OnInitDialog()
     // Asked afresh each time the box opens.
     const ProblemReport report = ComposeProblemReport(GatherSystemFacts());
 
-    CMapiMailMessage problem;
+    CMapiMailMessage problem(mailLibrary_);
     problem.SetRecipient(ContactTable[CONTACT_SUPPORT_ADDRESS]);
     problem.subject = ContactTable[CONTACT_SUPPORT_SUBJECT];
     problem.body = report.reportText;
 
-    CMapiMailMessage request;
+    CMapiMailMessage request(mailLibrary_);
     request.SetRecipient(ContactTable[CONTACT_SALES_ADDRESS]);
     request.subject = ContactTable[CONTACT_SALES_SUBJECT];
 

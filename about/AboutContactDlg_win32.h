@@ -1,5 +1,6 @@
 #pragma once
 #include <windows.h>
+#include <string>
 #include "about/MailLabel_win32.h"
 #include "about/UrlLabel_win32.h"
 #include "window/Dialog.h"
@@ -8,7 +9,8 @@
 // links that compose mail to the maker.
 class CAboutContactDlg : public Dialog {
 public:
-    explicit CAboutContactDlg(HWND parent);
+    // The mail links load mailLibrary when clicked.
+    explicit CAboutContactDlg(HWND parent, std::string mailLibrary = SystemMailLibrary());
 
 protected:
     void DoDataExchange(bool save) override;
@@ -23,4 +25,6 @@ protected:
 
 private:
     void HideCarets();
+
+    std::string mailLibrary_;
 };

@@ -1,14 +1,33 @@
 #include "about/MapiMailMessage_win32.h"
 
+#include <utility>
 #include <vector>
 
 #include "about/AboutStrings.h"
 #include "about/NumberPlaceholder.h"
 #include "window/Application.h"
 
-CMapiMailMessage::CMapiMailMessage()
+std::string SystemMailLibrary()
 {
-    library_ = LoadLibraryA("MAPI32.DLL");
+    char directory[MAX_PATH];
+    const UINT length = GetSystemDirectoryA(directory, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return std::string();
+    return std::string(directory, length) + "\\MAPI32.DLL";
+}
+
+CMapiMailMessage::CMapiMailMessage(std::string libraryPath)
+    : statusText_(Application::Instance().LoadString(IDS_MAIL_NO_ERROR)),
+      libraryPath_(std::move(libraryPath))
+{
+}
+
+void CMapiMailMessage::LoadLibraryOnce()
+{
+    if (loadTried_) return;
+    loadTried_ = true;
+    // A full path; the library's own imports come from the system folder,
+    // the only one the program searches.
+    library_ = libraryPath_.empty() ? nullptr : LoadLibraryA(libraryPath_.c_str());
     unsigned status = IDS_MAIL_NO_ERROR;
     if (library_) {
         // Through the universal function pointer type, which converts to any other.
@@ -26,7 +45,9 @@ CMapiMailMessage::CMapiMailMessage(const CMapiMailMessage& other)
       error_(other.error_),
       statusText_(other.statusText_),
       ownerWindow_(other.ownerWindow_),
-      disabledTopWindow_(other.disabledTopWindow_)
+      disabledTopWindow_(other.disabledTopWindow_),
+      libraryPath_(other.libraryPath_),
+      loadTried_(other.loadTried_)
 {
     ShareLibraryOf(other);
 }
@@ -39,6 +60,8 @@ CMapiMailMessage& CMapiMailMessage::operator=(const CMapiMailMessage& other)
     statusText_ = other.statusText_;
     ownerWindow_ = other.ownerWindow_;
     disabledTopWindow_ = other.disabledTopWindow_;
+    libraryPath_ = other.libraryPath_;
+    loadTried_ = other.loadTried_;
     ShareLibraryOf(other);
     return *this;
 }
@@ -71,9 +94,9 @@ void CMapiMailMessage::ReleaseLibrary()
 
 bool CMapiMailMessage::IsAvailable()
 {
-    char path[MAX_PATH];
+    // Only the copy that Send would load counts.
     return GetProfileIntA("MAIL", "MAPI", 0) != 0 &&
-           SearchPathA(nullptr, "MAPI32.DLL", nullptr, MAX_PATH, path, nullptr) != 0;
+           GetFileAttributesA(SystemMailLibrary().c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool CMapiMailMessage::GetError(std::string& text)
@@ -84,6 +107,7 @@ bool CMapiMailMessage::GetError(std::string& text)
 
 bool CMapiMailMessage::Send(unsigned long flags)
 {
+    LoadLibraryOnce();
     if (!library_ || !sendMail_) return !error_;
 
     // The strings live in the request for the whole call; the mail service

@@ -4,12 +4,18 @@
 #include "about/MailMessage.h"
 #include "about/SimpleMapi_win32.h"
 
+// MAPI32.DLL in the system folder. By bare name the loader could take a copy
+// that was put beside the program or in the current folder.
+std::string SystemMailLibrary();
+
 // Hands a message to the system's mail program through Simple MAPI, which
-// shows its own compose window. Each object holds its own reference to the
-// mail library.
+// shows its own compose window. The mail library is loaded at the first Send,
+// so an About box that is only looked at loads nothing. Each object holds its
+// own reference to the library.
 class CMapiMailMessage : public CMailMessage {
 public:
-    CMapiMailMessage();
+    // Tests hand in the path of a mail library of their own.
+    explicit CMapiMailMessage(std::string libraryPath = SystemMailLibrary());
     CMapiMailMessage(const CMapiMailMessage& other);
     CMapiMailMessage& operator=(const CMapiMailMessage& other);
     ~CMapiMailMessage() override;
@@ -20,6 +26,7 @@ public:
     bool Send(unsigned long flags) override;
 
 private:
+    void LoadLibraryOnce();
     void ShareLibraryOf(const CMapiMailMessage& other);
     void ReleaseLibrary();
     void BeginModal();
@@ -29,6 +36,8 @@ private:
     std::string statusText_;
     HWND ownerWindow_ = nullptr;
     HWND disabledTopWindow_ = nullptr;
+    std::string libraryPath_;
+    bool loadTried_ = false;
     HMODULE library_ = nullptr;
     MapiSendMailProc sendMail_ = nullptr;
 };

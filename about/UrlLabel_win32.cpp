@@ -224,6 +224,9 @@ bool CUrlLabel::OpenTarget(const std::string& target, int showCommand)
     lastOpenResult_ = static_cast<int>(reinterpret_cast<INT_PTR>(
         ShellExecuteA(nullptr, "open", target.c_str(), nullptr, nullptr, showCommand)));
     if (lastOpenResult_ > 32) return true;
+    // The classes root merges in the user's own classes: an elevated process
+    // must not run a command that a standard-rights one could have chosen.
+    if (RunsElevated()) return false;
 
     std::string registered;
     if (ReadClassesRootDefault(".htm", registered) != ERROR_SUCCESS) return false;
@@ -233,6 +236,17 @@ bool CUrlLabel::OpenTarget(const std::string& target, int showCommand)
     if (!command) return false;
     lastOpenResult_ = static_cast<int>(WinExec(command->c_str(), static_cast<UINT>(showCommand)));
     return lastOpenResult_ > 32;
+}
+
+bool CUrlLabel::RunsElevated() const
+{
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return true;
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    const BOOL known = GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size);
+    CloseHandle(token);
+    return !known || elevation.TokenIsElevated != 0;
 }
 
 LONG CUrlLabel::ReadClassesRootDefault(const std::string& subkey, std::string& value)

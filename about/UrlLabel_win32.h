@@ -31,6 +31,8 @@ protected:
     void FitToText();
     void LoadLinkCursor();
     void ShowOpenError();
+    // True also when the token cannot tell. Tests pretend either way.
+    virtual bool RunsElevated() const;
     // The default value of HKEY_CLASSES_ROOT\subkey; the registry's error
     // code, with value untouched, when the key or its value cannot be read.
     static LONG ReadClassesRootDefault(const std::string& subkey, std::string& value);

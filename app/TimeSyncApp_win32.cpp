@@ -5,6 +5,21 @@
 #include "app/CommandLine.h"
 #include "ui/TimeSyncDlg_win32.h"
 
+namespace {
+
+// From here on DLLs come from the system folder only: Horalux may run
+// elevated, and the folder it sits in or runs from may be anyone's to write.
+// Looked up, since Windows 7 has the call only with an update.
+void RestrictDllSearch() {
+    using SetDirectoriesProc = BOOL(WINAPI*)(DWORD);
+    const auto setDirectories = reinterpret_cast<SetDirectoriesProc>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories")));
+    if (!setDirectories || !setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32))
+        SetDllDirectoryA("");   // at least the current folder is out
+}
+
+} // namespace
+
 CTimeSyncApp::CTimeSyncApp(HINSTANCE instance, const char* arguments)
     : Application(instance), autoStart_(WantsAutoStart(arguments ? arguments : "")) {}
 
@@ -19,6 +34,7 @@ bool CTimeSyncApp::InitInstance() {
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
+    RestrictDllSearch();
     CTimeSyncApp app(instance, arguments);
     app.InitInstance();
     return 0;

@@ -6,7 +6,7 @@
 class Ticker {
 public:
     virtual ~Ticker() = default;
-    virtual uint32_t Now() = 0;              // wraps like timeGetTime
+    virtual uint32_t Now() = 0;              // wraps after 2^32 ms
     virtual void Sleep(uint32_t ms) = 0;
 };
 
@@ -18,5 +18,5 @@ inline bool DeadlineReached(uint32_t now, uint32_t deadline)
 }
 
 #ifdef _WIN32
-Ticker& SystemTicker();                      // timeGetTime and Sleep
+Ticker& SystemTicker();                      // GetTickCount and Sleep
 #endif

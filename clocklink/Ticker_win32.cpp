@@ -1,13 +1,14 @@
 #include "clocklink/Ticker.h"
 
 #include <windows.h>
-#include <mmsystem.h>
 
 namespace {
 
-class WinmmTicker : public Ticker {
+// GetTickCount lives in kernel32, which always loads from the system folder;
+// winmm would be one more DLL that a copy beside the program could replace.
+class KernelTicker : public Ticker {
 public:
-    uint32_t Now() override { return timeGetTime(); }
+    uint32_t Now() override { return GetTickCount(); }
     void Sleep(uint32_t ms) override { ::Sleep(ms); }
 };
 
@@ -15,6 +16,6 @@ public:
 
 Ticker& SystemTicker()
 {
-    static WinmmTicker ticker;
+    static KernelTicker ticker;
     return ticker;
 }

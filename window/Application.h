@@ -4,7 +4,9 @@
 #include "window/ProfileStore.h"
 
 // The process's one application object: module facts, resources, the profile
-// store and help. Constructed in WinMain (or by a test) before any window.
+// store and help. Constructed in WinMain (or by a test) before any window, on
+// the thread that runs the windows; that thread joins a single-threaded COM
+// apartment for the object's life, as the shell's open wants.
 class Application {
 public:
     explicit Application(HINSTANCE instance);
@@ -44,6 +46,7 @@ public:
     void EnableModeless(bool enable);
 
 private:
+    HRESULT apartment_;
     HINSTANCE instance_;
     std::string name_;
     ProfileStore profile_;

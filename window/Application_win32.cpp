@@ -1,4 +1,7 @@
 #include "window/Application.h"
+
+#include <objbase.h>
+
 #include "window/MessageBox.h"
 #include "window/ModulePath.h"
 #include <cstdlib>
@@ -24,7 +27,8 @@ std::string ModuleFileName(HINSTANCE instance)
 } // namespace
 
 Application::Application(HINSTANCE instance)
-    : instance_(instance),
+    : apartment_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)),
+      instance_(instance),
       name_(FileTitle(ModuleFileName(instance))),
       profile_(name_ + ".INI"),
       helpViewer_(&::WinHelpA)
@@ -35,6 +39,7 @@ Application::Application(HINSTANCE instance)
 Application::~Application()
 {
     if (current == this) current = nullptr;
+    if (SUCCEEDED(apartment_)) CoUninitialize();
 }
 
 Application& Application::Instance()

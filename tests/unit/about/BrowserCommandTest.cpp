@@ -9,20 +9,23 @@ TEST(BrowserCommand, PlaceholderAndWhatFollowsAreDropped)
 {
     EXPECT_EQ(ComposeBrowserCommand("\"C:\\Web\\browse.exe\" \"%1\" -nohome", "https://x.example/"),
               "\"C:\\Web\\browse.exe\"  https://x.example/");
-    EXPECT_EQ(ComposeBrowserCommand("browse.exe -url %1 -new", "a.htm"), "browse.exe -url  a.htm");
+    EXPECT_EQ(ComposeBrowserCommand("browse.exe -url %1 -new", "a.htm"), "\"browse.exe\" -url  a.htm");
     // The quoted form is looked for first, wherever a bare one stands.
-    EXPECT_EQ(ComposeBrowserCommand("b.exe %1x \"%1\"", "t"), "b.exe %1x  t");
+    EXPECT_EQ(ComposeBrowserCommand("b.exe %1x \"%1\"", "t"), "\"b.exe\" %1x  t");
+    // Unquoted, "C:\Program.exe" would run first.
+    EXPECT_EQ(ComposeBrowserCommand("C:\\Program Files\\Browse.EXE -new %1", "t"),
+              "\"C:\\Program Files\\Browse.EXE\" -new  t");
 }
 
 TEST(BrowserCommand, WithoutPlaceholderTheTargetIsAppended)
 {
     EXPECT_EQ(ComposeBrowserCommand("C:\\Web\\browse.exe", "https://x.example/"),
-              "C:\\Web\\browse.exe https://x.example/");
+              "\"C:\\Web\\browse.exe\" https://x.example/");
 }
 
 TEST(BrowserCommand, RejectsWhatWouldNotFitTheBuffer)
 {
-    const std::string program = "C:\\browse.exe";
+    const std::string program = "\"C:\\browse.exe\"";
     // The composed command may use all but the terminator's place.
     const std::string fits(BROWSER_COMMAND_BUFFER - 1 - program.size() - 1, 'u');
     auto command = ComposeBrowserCommand(program, fits);
@@ -30,7 +33,7 @@ TEST(BrowserCommand, RejectsWhatWouldNotFitTheBuffer)
     EXPECT_EQ(command->size(), BROWSER_COMMAND_BUFFER - 1);
     EXPECT_FALSE(ComposeBrowserCommand(program, fits + "u").has_value());
     // What the cut drops does not count.
-    EXPECT_EQ(ComposeBrowserCommand("b.exe \"%1\" " + std::string(600, 'a'), "t"), "b.exe  t");
+    EXPECT_EQ(ComposeBrowserCommand("b.exe \"%1\" " + std::string(600, 'a'), "t"), "\"b.exe\"  t");
 }
 
 TEST(OpenErrorText, KnownResultsUseTheTableOthersShowTheirNumber)

@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 // What the test mail library saw in its last MAPISendMail call.
 struct FakeMapiCall {
     int calls;
@@ -29,3 +31,11 @@ struct FakeMapiCall {
 using FakeMapiLastCallProc = const FakeMapiCall*(WINAPI*)();
 using FakeMapiSetResultProc = void(WINAPI*)(ULONG result);
 using FakeMapiResetProc = void(WINAPI*)();
+
+// The test mail library, built beside the test program.
+inline std::string FakeMapiPath()
+{
+    char path[MAX_PATH];
+    const std::string program(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
+    return program.substr(0, program.rfind('\\') + 1) + "mapi32.dll";
+}

@@ -27,11 +27,11 @@ class MapiMailMessageTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        library_ = LoadLibraryA("MAPI32.DLL");
+        library_ = LoadLibraryA(FakeMapiPath().c_str());
         ASSERT_NE(library_, nullptr);
         lastCall_ = Export<FakeMapiLastCallProc>(library_, "FakeMapiLastCall");
         setResult_ = Export<FakeMapiSetResultProc>(library_, "FakeMapiSetResult");
-        ASSERT_NE(lastCall_, nullptr) << "the test mail library must lie beside the test program";
+        ASSERT_NE(lastCall_, nullptr);
         Export<FakeMapiResetProc>(library_, "FakeMapiReset")();
     }
     void TearDown() override
@@ -50,7 +50,7 @@ protected:
 
 TEST_F(MapiMailMessageTest, DialogSendHandsOverOneNamedRecipientSubjectAndBody)
 {
-    CMapiMailMessage message;
+    CMapiMailMessage message(FakeMapiPath());
     std::string text;
     EXPECT_FALSE(message.GetError(text));
     EXPECT_EQ(text, TEXT_MAIL_NO_ERROR);
@@ -85,7 +85,7 @@ TEST_F(MapiMailMessageTest, DialogSendHandsOverOneNamedRecipientSubjectAndBody)
 
 TEST_F(MapiMailMessageTest, AttachmentsStandOnBlanksAfterTheBody)
 {
-    CMapiMailMessage message;
+    CMapiMailMessage message(FakeMapiPath());
     message.SetRecipient("a");
     message.body = std::string(40, 'b');
     message.attachments = {{"C:\\logs\\one.txt", "one.txt"}, {"C:\\logs\\two.txt", "two.txt"}};
@@ -103,7 +103,7 @@ TEST_F(MapiMailMessageTest, AttachmentsStandOnBlanksAfterTheBody)
 
 TEST_F(MapiMailMessageTest, FailedHandOverSticks)
 {
-    CMapiMailMessage message;
+    CMapiMailMessage message(FakeMapiPath());
     message.SetRecipient("a");
     setResult_(1);
     EXPECT_FALSE(message.Send(MAPI_DIALOG));
@@ -118,14 +118,22 @@ TEST_F(MapiMailMessageTest, FailedHandOverSticks)
     EXPECT_EQ(text, "Error: MAPI32.DLL, SendMail() returned 1.");
 }
 
-TEST(MapiMailLibrary, CopiesKeepTheLoadCountBalanced)
+TEST(MapiMailLibrary, LoadsAtTheFirstSendAndCopiesKeepTheLoadCountBalanced)
 {
+    {
+        // The system folder's library or none, never the one beside the program.
+        CMapiMailMessage system;
+        EXPECT_TRUE(system.Send(MAPI_DIALOG));
+        EXPECT_EQ(GetModuleHandleA(FakeMapiPath().c_str()), nullptr);
+    }
     ASSERT_FALSE(MailLibraryLoaded()) << "an earlier test left the mail library loaded";
     {
         CMapiMailMessage kept;
         {
-            auto source = std::make_unique<CMapiMailMessage>();
+            auto source = std::make_unique<CMapiMailMessage>(FakeMapiPath());
             source->SetRecipient("x");
+            EXPECT_FALSE(MailLibraryLoaded());
+            EXPECT_TRUE(source->Send(MAPI_DIALOG));
             CMapiMailMessage assigned;
             assigned = *source;
             assigned = assigned;

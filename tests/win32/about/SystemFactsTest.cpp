@@ -48,4 +48,7 @@ TEST(SystemFacts, ReportUsesTheRealSystemQueries)
     EXPECT_GE(info.dwNumberOfProcessors, 1u);
     EXPECT_EQ(Line(report, 7), "CPU Type : " + std::to_string(info.dwProcessorType));
     EXPECT_EQ(Line(report, 10), ">Synopsis: Enter a single line Synopsis of the problem here.");
+    ASSERT_TRUE(facts.version.has_value());
+    EXPECT_EQ(facts.version->specialBuild, std::optional<std::string>("present but not flagged"));
+    EXPECT_FALSE(facts.version->privateBuild.has_value());
 }

@@ -47,14 +47,19 @@ std::vector<std::string> Click(Dialog& dialog, const CUrlLabel& label)
     return watcher.Stop();
 }
 
+struct PretendLabel : CUrlLabel {
+    bool RunsElevated() const override { return elevated; }
+    bool elevated = false;
+};
+
 // Runs body with a label on a file the shell cannot open and a private
 // HKEY_CLASSES_ROOT, after one click that learnt the shell's own result.
-void WithFailingLink(const std::function<void(Dialog&, CUrlLabel&, ScratchClassesRoot&, int)>& body)
+void WithFailingLink(const std::function<void(Dialog&, PretendLabel&, ScratchClassesRoot&, int)>& body)
 {
     ScratchClassesRoot classes;
     ASSERT_TRUE(classes.Active());
     InLabelDialog([&](Dialog& dialog) {
-        CUrlLabel label;
+        PretendLabel label;
         label.SetTarget(UnassociatedFile(), false);
         ASSERT_TRUE(label.SubclassDlgItem(IDC_LABEL_FAILING, dialog));
         Click(dialog, label);
@@ -135,9 +140,9 @@ TEST(UrlLabel, FailedClickShowsTheErrorAndClearsVisited)
     });
 }
 
-TEST(UrlLabel, FallsBackOnTheCommandRegisteredForHtm)
+TEST(UrlLabel, FallsBackOnTheCommandRegisteredForHtmUnlessElevated)
 {
-    WithFailingLink([](Dialog& dialog, CUrlLabel& label, ScratchClassesRoot& classes, int shellResult) {
+    WithFailingLink([](Dialog& dialog, PretendLabel& label, ScratchClassesRoot& classes, int shellResult) {
         classes.SetDefault(".htm", "HoraluxTest.htm");
         classes.SetDefault("HoraluxTest.htm\\shell\\open\\command", "\"C:\\no\\such\\browser.exe\" \"%1\" -new");
         const auto texts = Click(dialog, label);
@@ -145,5 +150,8 @@ TEST(UrlLabel, FallsBackOnTheCommandRegisteredForHtm)
         EXPECT_EQ(label.LastOpenResult(), ERROR_FILE_NOT_FOUND);
         ASSERT_EQ(texts.size(), 1u);
         EXPECT_EQ(texts[0], OpenErrorText(ERROR_FILE_NOT_FOUND));
+
+        label.elevated = true;
+        EXPECT_EQ(Click(dialog, label), std::vector<std::string>{OpenErrorText(shellResult)});
     });
 }

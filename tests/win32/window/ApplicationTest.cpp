@@ -3,6 +3,7 @@
 #include "window/Application.h"
 #include "window/MessageBox.h"
 #include <gtest/gtest.h>
+#include <objbase.h>
 
 namespace {
 
@@ -29,6 +30,13 @@ TEST_F(ApplicationTest, NameIsTheExecutableWithoutPathAndExtension)
     EXPECT_TRUE(EndsWith(app.ModulePath(), std::string("\\") + kProgram + ".exe")) << app.ModulePath();
     EXPECT_EQ(app.ModulePath().substr(0, app.ModulePath().size() - 4) + ".HLP", app.HelpFilePath());
     EXPECT_EQ(std::string(kProgram) + ".INI", app.Profile().FileName());
+}
+
+TEST_F(ApplicationTest, ItsThreadIsInASingleThreadedApartment)
+{
+    // Already initialised, so this only counts once more.
+    EXPECT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_FALSE);
+    CoUninitialize();
 }
 
 TEST_F(ApplicationTest, MessageBoxIsCaptionedWithTheApplicationName)
