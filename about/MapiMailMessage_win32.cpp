@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "about/AboutStrings.h"
-#include "about/NumberPlaceholder.h"
+#include "res/TextPlaceholder.h"
 #include "window/Application.h"
 
 std::string SystemMailLibrary()

@@ -1,6 +1,6 @@
 #include "about/OpenErrorText.h"
 
-#include "about/NumberPlaceholder.h"
+#include "res/TextPlaceholder.h"
 
 namespace {
 

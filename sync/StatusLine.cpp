@@ -1,9 +1,9 @@
 #include "sync/StatusLine.h"
 
-#include <cstdio>
 #include <ctime>
 
 #include "clocklink/SystemError.h"
+#include "res/TextPlaceholder.h"
 #include "sync/StatusTexts.h"
 
 namespace {
@@ -36,11 +36,8 @@ std::string StatusLineText(int statusId, uint32_t errorCode, int hour, int minut
         return FormatTimeOfDay(text, hour, minute, second);
     }
     if (!lookup(statusId, text)) {
-        std::string pattern;
-        if (!lookup(IDS_UNKNOWN_STATUS, pattern)) pattern = TEXT_UNKNOWN_STATUS;
-        char buffer[512];
-        std::snprintf(buffer, sizeof buffer, pattern.c_str(), statusId);
-        text = buffer;
+        if (!lookup(IDS_UNKNOWN_STATUS, text)) text = TEXT_UNKNOWN_STATUS;
+        text = ReplaceNumberPlaceholder(text, statusId);
     }
     if (errorCode != 0) text += " : " + GetSystemErrorText(errorCode);
     return text;

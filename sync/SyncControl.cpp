@@ -1,8 +1,7 @@
 #include "sync/SyncControl.h"
 
-#include <cstdio>
-
 #include "clocklink/Win32Error.h"
+#include "res/TextPlaceholder.h"
 #include "sync/Period.h"
 #include "sync/StatusTexts.h"
 
@@ -79,9 +78,7 @@ void SyncControl::WaitForWorker(bool showCountdown) {
         const uint32_t elapsed = clock.Now() - start;
         if (elapsed >= kStopWaitMs) return;
         if (showCountdown) {
-            char text[128];
-            std::snprintf(text, sizeof text, TEXT_WAITING_FOR_THREAD, static_cast<int>(kStopWaitMs - elapsed));
-            host_.ShowStatusBoxText(text);
+            host_.ShowStatusBoxText(ReplaceNumberPlaceholder(TEXT_WAITING_FOR_THREAD, static_cast<long>(kStopWaitMs - elapsed)));
         }
         clock.Sleep(kStopPollMs);
     }

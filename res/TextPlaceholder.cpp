@@ -1,4 +1,4 @@
-#include "about/NumberPlaceholder.h"
+#include "res/TextPlaceholder.h"
 
 std::string ReplaceNumberPlaceholder(const std::string& text, long value)
 {
