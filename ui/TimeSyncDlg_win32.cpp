@@ -10,8 +10,8 @@
 #include "sync/StatusLine.h"
 #include "sync/StatusTexts.h"
 #include "sync/SyncMessages.h"
-#include "window/Application.h"
-#include "window/MessageBox.h"
+#include "window/Application_win32.h"
+#include "window/MessageBox_win32.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 #include "ui/TrayIcon_win32.h"
-#include "window/Application.h"
+#include "window/Application_win32.h"
 #include <cstring>
 #include <string>
 #include <utility>

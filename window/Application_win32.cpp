@@ -1,8 +1,8 @@
-#include "window/Application.h"
+#include "window/Application_win32.h"
 
 #include <objbase.h>
 
-#include "window/MessageBox.h"
+#include "window/MessageBox_win32.h"
 #include "window/ModulePath.h"
 #include <cstdlib>
 

@@ -1,5 +1,5 @@
-#include "window/Dialog.h"
-#include "window/Application.h"
+#include "window/Dialog_win32.h"
+#include "window/Application_win32.h"
 
 Dialog::Dialog(unsigned templateId, HWND parent) : templateId_(templateId), parent_(parent) {}
 

@@ -1,4 +1,4 @@
-#include "window/ProfileStore.h"
+#include "window/ProfileStore_win32.h"
 #include "window/HexBytes.h"
 #include <windows.h>
 #include <utility>

@@ -1,4 +1,4 @@
-#include "window/Window.h"
+#include "window/Window_win32.h"
 #include <vector>
 
 namespace {

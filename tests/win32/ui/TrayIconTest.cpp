@@ -1,6 +1,6 @@
 #include "TrayTestResources.h"
 #include "ui/TrayIcon_win32.h"
-#include "window/Application.h"
+#include "window/Application_win32.h"
 #include <gtest/gtest.h>
 #include <cstddef>
 #include <string>

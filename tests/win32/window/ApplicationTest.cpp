@@ -1,7 +1,7 @@
 #include "tests/win32/support/DialogHarness.h"
 #include "TestResources.h"
-#include "window/Application.h"
-#include "window/MessageBox.h"
+#include "window/Application_win32.h"
+#include "window/MessageBox_win32.h"
 #include <gtest/gtest.h>
 #include <objbase.h>
 

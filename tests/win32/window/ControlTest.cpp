@@ -1,5 +1,5 @@
 #include "ScriptedDialog.h"
-#include "window/Application.h"
+#include "window/Application_win32.h"
 #include <gtest/gtest.h>
 
 namespace {

@@ -1,5 +1,5 @@
 #pragma once
-#include "window/Dialog.h"
+#include "window/Dialog_win32.h"
 #include "TestResources.h"
 #include <functional>
 #include <vector>

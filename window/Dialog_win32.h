@@ -1,5 +1,5 @@
 #pragma once
-#include "window/Window.h"
+#include "window/Window_win32.h"
 #include <string>
 
 // A dialog from a resource template run modally by its own message loop.
