@@ -3,7 +3,7 @@
 #include <objbase.h>
 
 #include "window/MessageBox_win32.h"
-#include "window/ModulePath.h"
+#include "files/ModulePath.h"
 #include <cstdlib>
 
 namespace {

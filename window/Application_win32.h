@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 #include <string>
-#include "window/ProfileStore_win32.h"
+#include "files/ProfileStore.h"
 
 // The process's one application object: module facts, resources, the profile
 // store and help. Constructed in WinMain (or by a test) before any window, on
