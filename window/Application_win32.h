@@ -33,9 +33,6 @@ public:
     // Runs the help viewer on HelpFilePath(); on failure shows "Failed to
     // launch help." and returns false.
     bool WinHelp(HWND window, unsigned command, ULONG_PTR data);
-    using HelpViewer = BOOL (WINAPI*)(HWND, LPCSTR, UINT, ULONG_PTR);
-    // Tests replace the platform's viewer; null restores it.
-    void SetHelpViewer(HelpViewer viewer);
 
     // Nested: the arrow comes back with the last EndWaitCursor.
     void BeginWaitCursor();
@@ -50,7 +47,6 @@ private:
     HINSTANCE instance_;
     std::string name_;
     ProfileStore profile_;
-    HelpViewer helpViewer_;
     int waitCursorDepth_ = 0;
     HCURSOR cursorBeforeWait_ = nullptr;
 };

@@ -120,16 +120,6 @@ void Window::SetText(const std::string& text)
     SetWindowTextA(handle_, text.c_str());
 }
 
-void Window::Show(int showCommand)
-{
-    ShowWindow(handle_, showCommand);
-}
-
-void Window::Enable(bool enable)
-{
-    EnableWindow(handle_, enable ? TRUE : FALSE);
-}
-
 HWND Window::Item(int id) const
 {
     return GetDlgItem(handle_, id);
