@@ -3,7 +3,7 @@
 #include <string>
 #include "about/MailLabel_win32.h"
 #include "about/UrlLabel_win32.h"
-#include "window/Dialog.h"
+#include "window/Dialog_win32.h"
 
 // The About box: version, the maker's contact block, a web link and two
 // links that compose mail to the maker.

@@ -5,7 +5,7 @@
 
 #include "about/AboutStrings.h"
 #include "res/TextPlaceholder.h"
-#include "window/Application.h"
+#include "window/Application_win32.h"
 
 std::string SystemMailLibrary()
 {

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "window/Application.h"
+#include "window/Application_win32.h"
 
 namespace {
 

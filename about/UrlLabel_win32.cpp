@@ -6,8 +6,8 @@
 
 #include "about/BrowserCommand.h"
 #include "about/OpenErrorText.h"
-#include "window/Application.h"
-#include "window/MessageBox.h"
+#include "window/Application_win32.h"
+#include "window/MessageBox_win32.h"
 
 CUrlLabel::CUrlLabel() : hoverColour_(GetSysColor(COLOR_HIGHLIGHT)) {}
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 #include <string>
-#include "window/Window.h"
+#include "window/Window_win32.h"
 
 // A dialog's static text turned hyperlink: underlined, coloured by state,
 // hand cursor, optional tooltip with the target; a click opens the target.

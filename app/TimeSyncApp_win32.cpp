@@ -29,7 +29,7 @@ bool CTimeSyncApp::InitInstance() {
     InitCommonControlsEx(&controls);
 
     CTimeSyncDlg dialog(nullptr, autoStart_);
-    dialog.DoModal();   // 3: the dialog could not start and has said so
+    dialog.DoModal();   // NOT_STARTED too: the dialog has said why
     return false;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 
-#include "window/Application.h"
+#include "window/Application_win32.h"
 
 // The application: decides from its arguments whether to start synchronising
 // at once, runs the main dialog modally and ends when it closes.

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <vector>
 #include "layout/LayoutWindows_win32.h"
-#include "window/Application.h"
-#include "window/MessageBox.h"
+#include "window/Application_win32.h"
+#include "window/MessageBox_win32.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <string>
 #include "layout/LayoutManager.h"
-#include "window/Dialog.h"
+#include "window/Dialog_win32.h"
 #include "window/Handles_win32.h"
 
 

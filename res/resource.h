@@ -25,6 +25,10 @@
 #define IDS_PORT_LIST_FIRST    200
 #define IDS_PORT_LIST_COUNT    5
 
+// Exit's message when the profile cannot be written; the file's path and the
+// system's reason follow the text.
+#define IDS_SETTINGS_NOT_SAVED 110
+
 // System menu
 #define IDS_ABOUT_ITEM         101
 #define IDM_ABOUT              0x0010

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Figures of the running program under Wine and Xvfb (after `make build`):
 # executable size, start-up time to a visible dialog, CPU time and memory over
-# a stretch idle and a stretch synchronising every second against the
-# simulated clock.    scripts/bench-app.sh [seconds per stretch, default 60]
+# a stretch idle and visible, one idle and hidden in the tray (next to each
+# other), and one synchronising every second against the simulated clock.
+#   scripts/bench-app.sh [seconds per stretch, default 60]
 set -u -o pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
@@ -44,7 +45,11 @@ until [ "$(driver visible "$caption")" = visible ]; do sleep 0.01; done
 awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { printf "start-up to visible dialog   %.2f s\n", b - a }' 
 
 pid=$(pgrep -f 'horalux.exe' | head -n1)
-stretch "$pid" "idle"
+stretch "$pid" "idle, visible"
+driver syscommand "$caption" minimize >/dev/null
+stretch "$pid" "idle, hidden in the tray"
+driver tray "$caption" dblclick >/dev/null
+until [ "$(driver visible "$caption")" = visible ]; do sleep 0.01; done
 driver click "$caption" 57671 >/dev/null
 stretch "$pid" "synchronising every 1 s"
 sets=$(driver log "$caption" 1003 | grep -c 'Time Set')

@@ -3,6 +3,7 @@
 #include <ctime>
 
 #include "about/AboutContactDlg_win32.h"
+#include "app/Settings.h"
 #include "clocklink/SystemError.h"
 #include "layout/LayoutGroup.h"
 #include "layout/LayoutModes.h"
@@ -10,19 +11,15 @@
 #include "sync/StatusLine.h"
 #include "sync/StatusTexts.h"
 #include "sync/SyncMessages.h"
-#include "window/Application.h"
-#include "window/MessageBox.h"
+#include "window/Application_win32.h"
+#include "window/Handles_win32.h"
+#include "window/MessageBox_win32.h"
 
 namespace {
 
 const UINT_PTR kClockTimer = 1;
 const UINT_PTR kSyncTimer = 2;
 const UINT_PTR kNoTimer = static_cast<UINT_PTR>(-1);
-
-const char kPortSection[] = "Communication";
-const char kPortKey[] = "CommPort";
-const char kPeriodSection[] = "Update";
-const char kPeriodKey[] = "Frequency";
 
 // The zone's daylight-saving name when it has such rules at all, else its
 // standard name; taken once, as the runtime reports it.
@@ -57,14 +54,25 @@ CTimeSyncDlg::~CTimeSyncDlg() = default;
 INT_PTR CTimeSyncDlg::DoModal() {
     if (!runtime_.Ready()) {
         ::ShowMessage(nullptr, IDS_RESOURCE_FAILED);
-        return 3;
+        return NOT_STARTED;
     }
     return ZymLayoutDialog::DoModal();
 }
 
 BOOL CTimeSyncDlg::OnInitDialog() {
     ZymLayoutDialog::OnInitDialog();
+    AddAboutToSystemMenu();
+    ShowIdleIcons();
+    LoadSettings();
+    BuildLayout();
+    UpdateData(false);
+    StartHiddenIfAutoStart();
+    // Also after a refused auto-start, so the buttons are right at once.
+    UpdateControls();
+    return TRUE;
+}
 
+void CTimeSyncDlg::AddAboutToSystemMenu() {
     HMENU systemMenu = GetSystemMenu(Handle(), FALSE);
     DeleteMenu(systemMenu, SC_MAXIMIZE, MF_BYCOMMAND);
     DeleteMenu(systemMenu, SC_RESTORE, MF_BYCOMMAND);
@@ -73,30 +81,22 @@ BOOL CTimeSyncDlg::OnInitDialog() {
         AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
         AppendMenuA(systemMenu, MF_STRING, IDM_ABOUT, about.c_str());
     }
+}
 
+void CTimeSyncDlg::ShowIdleIcons() {
     currentIcon_ = idleIcon_;
-    SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(currentIcon_));
-    SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(currentIcon_));
-
+    SetIcon(currentIcon_);
     trayIcon_.SetNotificationWnd(Handle(), WM_TRAY_NOTIFY);
     trayIcon_.SetIcon(IDI_NOT_SYNCED);
+}
 
-    clockTimerId_ = SetTimer(Handle(), kClockTimer, 1000, nullptr);
-
-    LoadSettings();
-    BuildLayout();
-    UpdateData(false);
-
-    if (autoStart_) {
-        StartSync();
-        // The template is visible, so the dialog manager shows the window
-        // once this returns: that show, and its activation, is held back.
-        keepHidden_ = true;
-        ShowWindow(Handle(), SW_HIDE);
-    }
-    // Also after a refused auto-start, so the buttons are right at once.
-    UpdateControls();
-    return TRUE;
+void CTimeSyncDlg::StartHiddenIfAutoStart() {
+    if (!autoStart_) return;
+    StartSync();
+    // The template is visible, so the dialog manager shows the window
+    // once OnInitDialog returns: that show, and its activation, is held back.
+    keepHidden_ = true;
+    ShowWindow(Handle(), SW_HIDE);
 }
 
 void CTimeSyncDlg::DoDataExchange(bool save) {
@@ -117,25 +117,20 @@ void CTimeSyncDlg::LoadSettings() {
         const std::string name = Application::Instance().LoadString(IDS_PORT_LIST_FIRST + i);
         SendMessageA(portBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
     }
-    ProfileStore& profile = Application::Instance().Profile();
-    const std::string port = profile.GetString(kPortSection, kPortKey, "com1");
+    const Settings settings = ::LoadSettings(Application::Instance().Profile());
     const LRESULT match = SendMessageA(portBox, CB_FINDSTRING, static_cast<WPARAM>(-1),
-                                       reinterpret_cast<LPARAM>(port.c_str()));
+                                       reinterpret_cast<LPARAM>(settings.port.c_str()));
     if (match != CB_ERR) SendMessageA(portBox, CB_SETCURSEL, static_cast<WPARAM>(match), 0);
-    SetItemText(IDC_PERIOD, profile.GetString(kPeriodSection, kPeriodKey, "60"));
+    SetItemText(IDC_PERIOD, settings.period);
 }
 
 void CTimeSyncDlg::SaveSettings() {
     ProfileStore& profile = Application::Instance().Profile();
     uint32_t error = 0;
-    if (profile.WriteString(kPortSection, kPortKey, ItemText(IDC_PORT), &error) &&
-        profile.WriteString(kPeriodSection, kPeriodKey, ItemText(IDC_PERIOD), &error))
-        return;
+    if (::SaveSettings(profile, Settings{ItemText(IDC_PORT), ItemText(IDC_PERIOD)}, error)) return;
     // A standard user cannot write the Windows folder, where the bare file name lands.
-    char folder[MAX_PATH] = "";
-    GetWindowsDirectoryA(folder, MAX_PATH);
-    ::ShowMessage(Handle(), "The settings could not be saved in " + std::string(folder) + "\\" +
-                                profile.FileName() + ".\r\n" + GetSystemErrorText(error));
+    ::ShowMessage(Handle(), Application::Instance().LoadString(IDS_SETTINGS_NOT_SAVED) + profile.Path() +
+                                ".\r\n" + GetSystemErrorText(error));
 }
 
 void CTimeSyncDlg::BuildLayout() {
@@ -175,37 +170,18 @@ void CTimeSyncDlg::BuildLayout() {
     UpdateLayout();
 }
 
-LRESULT CTimeSyncDlg::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
-    if (trayIcon_.OnTaskbarCreated(msg)) return 0;
-    switch (msg) {
-    case WM_SYSCOMMAND:
-        return OnSysCommand(wp, lp);
-    case WM_PAINT:
-        if (IsIconic(Handle())) {
-            OnPaint();
-            return 0;
-        }
-        break;
-    case WM_QUERYDRAGICON:
-        return reinterpret_cast<LRESULT>(currentIcon_);
-    case WM_TIMER:
-        OnTimer(wp);
-        break;
-    case WM_DESTROY:
-        OnDestroy();
-        break;
-    case WM_WINDOWPOSCHANGING:
-        OnWindowPosChanging(*reinterpret_cast<WINDOWPOS*>(lp));
-        break;
-    case WM_TRAY_NOTIFY:
+bool CTimeSyncDlg::OnAppMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    result = 0;
+    if (trayIcon_.OnTaskbarCreated(msg)) return true;
+    if (msg == WM_TRAY_NOTIFY) {
         trayIcon_.OnTrayNotification(wp, lp);
-        return 0;
-    case WM_SYNC_STATUS:
-        return OnSyncStatus(static_cast<int>(wp), static_cast<uint32_t>(lp));
-    default:
-        break;
+        return true;
     }
-    return ZymLayoutDialog::WindowProc(msg, wp, lp);
+    if (msg == WM_SYNC_STATUS) {
+        result = OnSyncStatus(static_cast<int>(wp), static_cast<uint32_t>(lp));
+        return true;
+    }
+    return false;
 }
 
 // Keys that reach the dialog while it is hidden (say, after a tray menu
@@ -243,29 +219,44 @@ bool CTimeSyncDlg::OnCommand(unsigned id, unsigned code, HWND) {
     }
 }
 
-LRESULT CTimeSyncDlg::OnSysCommand(WPARAM command, LPARAM lp) {
-    if ((command & 0xFFF0) == IDM_ABOUT) {
+bool CTimeSyncDlg::OnSysCommand(UINT command) {
+    if (command == IDM_ABOUT) {
         CAboutContactDlg dlg(nullptr);
         dlg.DoModal();
-        return 0;
+        return true;
     }
-    if ((command & 0xFFF0) == SC_MINIMIZE) {
+    if (command == SC_MINIMIZE) {
         ShowWindow(Handle(), SW_HIDE);
-        return 0;
+        return true;
     }
-    return ZymLayoutDialog::WindowProc(WM_SYSCOMMAND, command, lp);
+    return false;
+}
+
+// The clock display costs nothing while nobody can see it: it runs only
+// while the window is shown and catches up at once when it appears.
+void CTimeSyncDlg::OnShowChanged(bool visible) {
+    if (visible) {
+        RefreshClock();
+        SetTimer(Handle(), kClockTimer, 1000, nullptr);
+    } else {
+        KillTimer(Handle(), kClockTimer);
+    }
 }
 
 void CTimeSyncDlg::OnTimer(UINT_PTR timerId) {
     if (timerId == kClockTimer) {
-        const std::time_t now = std::time(nullptr);
-        gmtText_ = AscTime(std::gmtime(&now));
-        localText_ = AscTime(std::localtime(&now));
-        UpdateData(false);
+        RefreshClock();
     } else if (timerId == kSyncTimer) {
         sync_.OnPeriodTick();
     }
     UpdateControls();
+}
+
+void CTimeSyncDlg::RefreshClock() {
+    const std::time_t now = std::time(nullptr);
+    gmtText_ = AscTime(std::gmtime(&now));
+    localText_ = AscTime(std::localtime(&now));
+    UpdateData(false);
 }
 
 void CTimeSyncDlg::OnExit() {
@@ -275,16 +266,17 @@ void CTimeSyncDlg::OnExit() {
     OnOK();
 }
 
-void CTimeSyncDlg::OnPaint() {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(Handle(), &paint);
-    SendMessageA(Handle(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+// Only a minimised window draws its icon; otherwise the dialog paints itself.
+bool CTimeSyncDlg::OnPaint() {
+    if (!IsIconic(Handle())) return false;
+    const PaintDC dc(Handle());
+    SendMessageA(Handle(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.Get()), 0);
     RECT client;
     GetClientRect(Handle(), &client);
     const int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
     const int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
-    DrawIcon(dc, x, y, currentIcon_);
-    EndPaint(Handle(), &paint);
+    DrawIcon(dc.Get(), x, y, currentIcon_);
+    return true;
 }
 
 void CTimeSyncDlg::OnWindowPosChanging(WINDOWPOS& pos) {

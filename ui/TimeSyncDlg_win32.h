@@ -16,7 +16,8 @@ public:
     CTimeSyncDlg(HWND parent, bool autoStart);
     ~CTimeSyncDlg() override;
 
-    // 3 without showing the dialog when the wake-up event could not be made.
+    // Without showing the dialog when the wake-up event could not be made.
+    static constexpr INT_PTR NOT_STARTED = 3;
     INT_PTR DoModal() override;
 
     void StartSync() { sync_.StartSync(); }
@@ -25,21 +26,27 @@ public:
     bool PreTranslateMessage(MSG& msg) override;
 
 protected:
-    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
     BOOL OnInitDialog() override;
     bool OnCommand(unsigned id, unsigned code, HWND control) override;
     void DoDataExchange(bool save) override;
+    void OnTimer(UINT_PTR timerId) override;
+    void OnDestroy() override;
+    void OnWindowPosChanging(WINDOWPOS& pos) override;
+    void OnShowChanged(bool visible) override;
+    bool OnSysCommand(UINT command) override;
+    bool OnPaint() override;
+    HICON OnQueryDragIcon() override { return currentIcon_; }
+    bool OnAppMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
-    void OnTimer(UINT_PTR timerId);
     void OnExit();
-    LRESULT OnSysCommand(WPARAM command, LPARAM lp);
-    void OnPaint();
-    void OnDestroy();
-    void OnWindowPosChanging(WINDOWPOS& pos);
     LRESULT OnSyncStatus(int statusId, uint32_t errorCode);
     void UpdateControls() override;
 
+    void AddAboutToSystemMenu();
+    void ShowIdleIcons();
+    void StartHiddenIfAutoStart();
+    void RefreshClock();
     void LoadSettings();
     void SaveSettings();
     void BuildLayout();
@@ -66,7 +73,6 @@ private:
     bool keepHidden_ = false;
     StatusLog statusLog_;
     CTrayIcon trayIcon_;
-    UINT_PTR clockTimerId_ = static_cast<UINT_PTR>(-1);
     UINT_PTR syncTimerId_ = static_cast<UINT_PTR>(-1);
     Win32SyncRuntime runtime_;
     SyncControl sync_;

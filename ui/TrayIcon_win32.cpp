@@ -1,5 +1,6 @@
 #include "ui/TrayIcon_win32.h"
-#include "window/Application.h"
+#include "window/Application_win32.h"
+#include "window/Handles_win32.h"
 #include <cstring>
 #include <string>
 #include <utility>
@@ -94,25 +95,26 @@ LRESULT CTrayIcon::OnTrayNotification(WPARAM id, LPARAM mouseMessage)
 {
     if (id != data_.uID || (mouseMessage != WM_RBUTTONUP && mouseMessage != WM_LBUTTONDBLCLK))
         return 0;
-    HMENU menu = LoadMenuA(Application::Instance().Handle(), MAKEINTRESOURCEA(data_.uID));
-    if (!menu) return 0;
-    HMENU popup = GetSubMenu(menu, 0);
-    if (popup) {
-        if (mouseMessage == WM_RBUTTONUP) {
-            SetMenuDefaultItem(popup, 0, TRUE);
-            POINT cursor = {};
-            GetCursorPos(&cursor);
-            // Without the foreground the menu would not close when the user
-            // clicks elsewhere.
-            SetForegroundWindow(data_.hWnd);
-            TrackPopupMenu(popup, 0, cursor.x, cursor.y, 0, data_.hWnd, nullptr);
-            // Switches tasks so that the menu opens again next time instead
-            // of closing at once.
-            PostMessageA(data_.hWnd, WM_NULL, 0, 0);
-        } else {
-            SendMessageA(data_.hWnd, WM_COMMAND, GetMenuItemID(popup, 0), 0);
-        }
-    }
-    DestroyMenu(menu);
-    return popup ? 1 : 0;
+    const Menu menu(LoadMenuA(Application::Instance().Handle(), MAKEINTRESOURCEA(data_.uID)));
+    HMENU popup = menu ? GetSubMenu(menu.Get(), 0) : nullptr;
+    if (!popup) return 0;
+    if (mouseMessage == WM_RBUTTONUP)
+        PopUpMenu(popup);
+    else
+        SendMessageA(data_.hWnd, WM_COMMAND, GetMenuItemID(popup, 0), 0);
+    return 1;
+}
+
+void CTrayIcon::PopUpMenu(HMENU popup)
+{
+    SetMenuDefaultItem(popup, 0, TRUE);
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    // Without the foreground the menu would not close when the user
+    // clicks elsewhere.
+    SetForegroundWindow(data_.hWnd);
+    TrackPopupMenu(popup, 0, cursor.x, cursor.y, 0, data_.hWnd, nullptr);
+    // Switches tasks so that the menu opens again next time instead
+    // of closing at once.
+    PostMessageA(data_.hWnd, WM_NULL, 0, 0);
 }

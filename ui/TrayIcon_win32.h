@@ -35,6 +35,7 @@ public:
 
 private:
     void SetTip(const char* tip);
+    void PopUpMenu(HMENU popup);
 
     NOTIFYICONDATAA data_;
     ShellNotify notify_;

@@ -1,9 +1,9 @@
-#include "window/Application.h"
+#include "window/Application_win32.h"
 
 #include <objbase.h>
 
-#include "window/MessageBox.h"
-#include "window/ModulePath.h"
+#include "window/MessageBox_win32.h"
+#include "files/ModulePath.h"
 #include <cstdlib>
 
 namespace {
@@ -30,8 +30,7 @@ Application::Application(HINSTANCE instance)
     : apartment_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)),
       instance_(instance),
       name_(FileTitle(ModuleFileName(instance))),
-      profile_(name_ + ".INI"),
-      helpViewer_(&::WinHelpA)
+      profile_(name_ + ".INI")
 {
     current = this;
 }
@@ -74,14 +73,9 @@ HICON Application::LoadIcon(unsigned id) const
 
 bool Application::WinHelp(HWND window, unsigned command, ULONG_PTR data)
 {
-    if (helpViewer_(window, HelpFilePath().c_str(), command, data)) return true;
+    if (::WinHelpA(window, HelpFilePath().c_str(), command, data)) return true;
     ShowMessage(window, std::string("Failed to launch help."));
     return false;
-}
-
-void Application::SetHelpViewer(HelpViewer viewer)
-{
-    helpViewer_ = viewer ? viewer : &::WinHelpA;
 }
 
 void Application::BeginWaitCursor()

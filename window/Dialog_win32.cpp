@@ -1,5 +1,5 @@
-#include "window/Dialog.h"
-#include "window/Application.h"
+#include "window/Dialog_win32.h"
+#include "window/Application_win32.h"
 
 Dialog::Dialog(unsigned templateId, HWND parent) : templateId_(templateId), parent_(parent) {}
 
@@ -31,24 +31,8 @@ INT_PTR Dialog::DoModal()
 
     HWND window = CreateDialogParamA(Application::Instance().Handle(), MAKEINTRESOURCEA(templateId_),
                                      parent_, &DialogProc, reinterpret_cast<LPARAM>(this));
-    bool quit = false;
     WPARAM quitCode = 0;
-    if (window && Handle() == window) {
-        MSG msg;
-        while (!ended_ && Handle()) {
-            const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-            if (got == 0) {
-                quit = true;
-                quitCode = msg.wParam;
-                break;
-            }
-            if (got == -1) break;
-            if (PreTranslateChain(msg)) continue;
-            if (Handle() && IsDialogMessageA(Handle(), &msg)) continue;
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-    }
+    const bool quit = window && Handle() == window && RunModalLoop(quitCode);
 
     // The owner is enabled before the dialog goes so that activation returns
     // to it and not to some other application.
@@ -62,6 +46,24 @@ INT_PTR Dialog::DoModal()
         return -1;
     }
     return window ? result_ : -1;
+}
+
+bool Dialog::RunModalLoop(WPARAM& quitCode)
+{
+    MSG msg;
+    while (!ended_ && Handle()) {
+        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            quitCode = msg.wParam;
+            return true;
+        }
+        if (got == -1) break;
+        if (PreTranslateChain(msg)) continue;
+        if (Handle() && IsDialogMessageA(Handle(), &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return false;
 }
 
 void Dialog::EndDialog(INT_PTR result)
@@ -102,21 +104,8 @@ LRESULT Dialog::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
     switch (msg) {
     case WM_INITDIALOG:
         return OnInitDialog();
-    case WM_COMMAND: {
-        if (lp && ReflectToControl(msg, wp, lp, result)) return result;
-        const unsigned id = LOWORD(wp);
-        const unsigned code = HIWORD(wp);
-        if (OnCommand(id, code, reinterpret_cast<HWND>(lp))) return 0;
-        if (code == BN_CLICKED && id == IDOK) {
-            OnOK();
-            return 0;
-        }
-        if (code == BN_CLICKED && id == IDCANCEL) {
-            OnCancel();
-            return 0;
-        }
-        break;
-    }
+    case WM_COMMAND:
+        return DispatchCommand(wp, lp);
     case WM_NOTIFY:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
@@ -126,9 +115,62 @@ LRESULT Dialog::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
         if (ReflectToControl(msg, wp, lp, result)) return result;
         break;
     default:
+        if (DispatchWindowMessage(msg, wp, lp, result)) return result;
         break;
     }
     return DefaultProc(msg, wp, lp);
+}
+
+LRESULT Dialog::DispatchCommand(WPARAM wp, LPARAM lp)
+{
+    LRESULT result = 0;
+    if (lp && ReflectToControl(WM_COMMAND, wp, lp, result)) return result;
+    const unsigned id = LOWORD(wp);
+    const unsigned code = HIWORD(wp);
+    if (OnCommand(id, code, reinterpret_cast<HWND>(lp))) return 0;
+    if (code == BN_CLICKED && id == IDOK) {
+        OnOK();
+        return 0;
+    }
+    if (code == BN_CLICKED && id == IDCANCEL) {
+        OnCancel();
+        return 0;
+    }
+    return DefaultProc(WM_COMMAND, wp, lp);
+}
+
+// True when a handler answered the message in full; notifications only
+// observe it and leave the default processing to run.
+bool Dialog::DispatchWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
+{
+    switch (msg) {
+    case WM_TIMER:
+        OnTimer(wp);
+        return false;
+    case WM_DESTROY:
+        OnDestroy();
+        return false;
+    case WM_SIZE:
+        OnSize(static_cast<UINT>(wp), LOWORD(lp), HIWORD(lp));
+        return false;
+    case WM_WINDOWPOSCHANGING:
+        OnWindowPosChanging(*reinterpret_cast<WINDOWPOS*>(lp));
+        return false;
+    case WM_WINDOWPOSCHANGED: {
+        const UINT flags = reinterpret_cast<const WINDOWPOS*>(lp)->flags;
+        if (flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)) OnShowChanged((flags & SWP_SHOWWINDOW) != 0);
+        return false;
+    }
+    case WM_SYSCOMMAND:
+        return OnSysCommand(static_cast<UINT>(wp & 0xFFF0));
+    case WM_PAINT:
+        return OnPaint();
+    case WM_QUERYDRAGICON:
+        result = reinterpret_cast<LRESULT>(OnQueryDragIcon());
+        return result != 0;
+    default:
+        return msg >= WM_APP && OnAppMessage(msg, wp, lp, result);
+    }
 }
 
 BOOL Dialog::OnInitDialog()
@@ -164,3 +206,24 @@ void Dialog::SetItemText(int id, const std::string& text)
 {
     SetDlgItemTextA(Handle(), id, text.c_str());
 }
+
+void Dialog::EnableItem(int id, bool enable)
+{
+    EnableWindow(Item(id), enable);
+}
+
+void Dialog::SetIcon(HICON icon)
+{
+    SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+}
+
+void Dialog::OnTimer(UINT_PTR) {}
+void Dialog::OnDestroy() {}
+void Dialog::OnSize(UINT, int, int) {}
+void Dialog::OnWindowPosChanging(WINDOWPOS&) {}
+void Dialog::OnShowChanged(bool) {}
+bool Dialog::OnSysCommand(UINT) { return false; }
+bool Dialog::OnPaint() { return false; }
+HICON Dialog::OnQueryDragIcon() { return nullptr; }
+bool Dialog::OnAppMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }

@@ -72,11 +72,19 @@ struct GdiObjectTraits {
     static bool Close(Type h) { return DeleteObject(h) != FALSE; }
 };
 
+struct MenuTraits {
+    using Type = HMENU;
+    static Type Invalid() { return nullptr; }
+    static bool Valid(Type h) { return h != nullptr; }
+    static bool Close(Type h) { return DestroyMenu(h) != FALSE; }
+};
+
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using RegistryKey = UniqueHandle<RegistryKeyTraits>;
 using Module = UniqueHandle<ModuleTraits>;
 using Font = UniqueHandle<GdiObjectTraits<HFONT>>;
 using Region = UniqueHandle<GdiObjectTraits<HRGN>>;
+using Menu = UniqueHandle<MenuTraits>;
 
 // A window's device context, from GetDC to ReleaseDC.
 class WindowDC {
@@ -91,5 +99,20 @@ public:
 
 private:
     HWND window_;
+    HDC dc_;
+};
+
+// The painting context of WM_PAINT, from BeginPaint to EndPaint.
+class PaintDC {
+public:
+    explicit PaintDC(HWND window) : window_(window), dc_(BeginPaint(window, &paint_)) {}
+    ~PaintDC() { EndPaint(window_, &paint_); }
+    PaintDC(const PaintDC&) = delete;
+    PaintDC& operator=(const PaintDC&) = delete;
+    HDC Get() const { return dc_; }
+
+private:
+    HWND window_;
+    PAINTSTRUCT paint_ = {};
     HDC dc_;
 };

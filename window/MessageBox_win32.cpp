@@ -1,5 +1,5 @@
-#include "window/MessageBox.h"
-#include "window/Application.h"
+#include "window/MessageBox_win32.h"
+#include "window/Application_win32.h"
 
 int ShowMessage(HWND owner, const std::string& text, unsigned type)
 {

@@ -1,4 +1,4 @@
-#include "window/Window.h"
+#include "window/Window_win32.h"
 #include <vector>
 
 namespace {
@@ -118,16 +118,6 @@ std::string Window::TextOf(HWND window)
 void Window::SetText(const std::string& text)
 {
     SetWindowTextA(handle_, text.c_str());
-}
-
-void Window::Show(int showCommand)
-{
-    ShowWindow(handle_, showCommand);
-}
-
-void Window::Enable(bool enable)
-{
-    EnableWindow(handle_, enable ? TRUE : FALSE);
 }
 
 HWND Window::Item(int id) const

@@ -10,7 +10,7 @@
 #include "about/AboutContactDlg_win32.h"
 #include "about/AboutResource.h"
 #include "about/ContactTable.h"
-#include "window/Application.h"
+#include "window/Application_win32.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include "ScratchClassesRoot.h"
 #include "about/OpenErrorText.h"
 #include "about/UrlLabel_win32.h"
-#include "window/Application.h"
-#include "window/Dialog.h"
+#include "window/Application_win32.h"
+#include "window/Dialog_win32.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <tuple>
 #include <vector>
 #include "LayoutTestDialog.h"
-#include "window/Application.h"
+#include "window/Application_win32.h"
 
 namespace {
 

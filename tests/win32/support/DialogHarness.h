@@ -63,19 +63,14 @@ private:
         while (!stop_ && std::chrono::steady_clock::now() < giveUp) {
             HWND box = FindWindowA("#32770", caption_.c_str());
             if (box && IsWindowVisible(box)) {
-                texts_.push_back(TextOf(GetDlgItem(box, 0xFFFF)));
+                char text[1024] = "";
+                GetWindowTextA(GetDlgItem(box, 0xFFFF), text, sizeof text);
+                texts_.push_back(text);
                 PostMessageA(box, WM_COMMAND, IDOK, 0);
                 for (int i = 0; i < 500 && IsWindow(box); ++i) Sleep(10);
             }
             Sleep(10);
         }
-    }
-
-    static std::string TextOf(HWND window)
-    {
-        char text[1024] = "";
-        if (window) GetWindowTextA(window, text, sizeof text);
-        return text;
     }
 
     std::string caption_;

@@ -1,4 +1,4 @@
-#include "window/ModulePath.h"
+#include "files/ModulePath.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "window/HexBytes.h"
+#include "files/HexBytes.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 #include <string>
-#include "window/ProfileStore.h"
+#include "files/ProfileStore.h"
 
 // The process's one application object: module facts, resources, the profile
 // store and help. Constructed in WinMain (or by a test) before any window, on
@@ -33,9 +33,6 @@ public:
     // Runs the help viewer on HelpFilePath(); on failure shows "Failed to
     // launch help." and returns false.
     bool WinHelp(HWND window, unsigned command, ULONG_PTR data);
-    using HelpViewer = BOOL (WINAPI*)(HWND, LPCSTR, UINT, ULONG_PTR);
-    // Tests replace the platform's viewer; null restores it.
-    void SetHelpViewer(HelpViewer viewer);
 
     // Nested: the arrow comes back with the last EndWaitCursor.
     void BeginWaitCursor();
@@ -50,7 +47,6 @@ private:
     HINSTANCE instance_;
     std::string name_;
     ProfileStore profile_;
-    HelpViewer helpViewer_;
     int waitCursorDepth_ = 0;
     HCURSOR cursorBeforeWait_ = nullptr;
 };

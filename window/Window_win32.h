@@ -36,8 +36,6 @@ public:
     std::string GetText() const { return TextOf(handle_); }
     static std::string TextOf(HWND window);
     void SetText(const std::string& text);
-    void Show(int showCommand);
-    void Enable(bool enable);
     HWND Item(int id) const;
 
 protected:

@@ -1,5 +1,5 @@
-#include "window/ProfileStore.h"
-#include "window/HexBytes.h"
+#include "files/ProfileStore.h"
+#include "files/HexBytes.h"
 #include <windows.h>
 #include <utility>
 
@@ -22,6 +22,14 @@ std::string ReadEntry(const std::string& file, const std::string& section,
 } // namespace
 
 ProfileStore::ProfileStore(std::string fileName) : fileName_(std::move(fileName)) {}
+
+std::string ProfileStore::Path() const
+{
+    if (fileName_.find_first_of("\\/:") != std::string::npos) return fileName_;
+    char folder[MAX_PATH] = "";
+    GetWindowsDirectoryA(folder, MAX_PATH);
+    return std::string(folder) + "\\" + fileName_;
+}
 
 std::string ProfileStore::GetString(const std::string& section, const std::string& key,
                                     const std::string& defaultValue) const

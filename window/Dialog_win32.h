@@ -1,10 +1,11 @@
 #pragma once
-#include "window/Window.h"
+#include "window/Window_win32.h"
 #include <string>
 
 // A dialog from a resource template run modally by its own message loop.
 // Control notifications go first to the control's attached Window object
 // (OnReflectedMessage); only unhandled ones reach the dialog's handlers.
+// Derived dialogs override the handlers below instead of WindowProc.
 class Dialog : public Window {
 public:
     Dialog(unsigned templateId, HWND parent);
@@ -16,12 +17,12 @@ public:
     // Callable from any handler, OnInitDialog included.
     void EndDialog(INT_PTR result);
 
-    unsigned TemplateId() const { return templateId_; }
-    HWND Parent() const { return parent_; }
-
     void UpdateData(bool save) { DoDataExchange(save); }
     std::string ItemText(int id) const;
     void SetItemText(int id, const std::string& text);
+    void EnableItem(int id, bool enable);
+    // The caption's and the task switcher's icon, both sizes.
+    void SetIcon(HICON icon);
 
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 
@@ -41,11 +42,30 @@ protected:
     // save: controls -> members; otherwise members -> controls.
     virtual void DoDataExchange(bool save);
 
+    // Notifications: the default processing follows each of them.
+    virtual void OnTimer(UINT_PTR timerId);
+    virtual void OnDestroy();
+    virtual void OnSize(UINT type, int cx, int cy);
+    virtual void OnWindowPosChanging(WINDOWPOS& pos);
+    // The window was shown or hidden (minimising included, restoring too).
+    virtual void OnShowChanged(bool visible);
+    // True when handled; otherwise the default processing runs.
+    virtual bool OnSysCommand(UINT command);
+    virtual bool OnPaint();
+    // The icon dragged for a minimised window; null: the default.
+    virtual HICON OnQueryDragIcon();
+    // The program's own messages (WM_APP and above, registered ones): true
+    // when handled, with the result.
+    virtual bool OnAppMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+
 private:
     static INT_PTR CALLBACK DialogProc(HWND window, UINT msg, WPARAM wp, LPARAM lp);
-    bool RunModalLoop();
+    // Pumps until EndDialog or WM_QUIT; true with the code on WM_QUIT.
+    bool RunModalLoop(WPARAM& quitCode);
     bool PreTranslateChain(MSG& msg);
     bool ReflectToControl(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+    LRESULT DispatchCommand(WPARAM wp, LPARAM lp);
+    bool DispatchWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 
     unsigned templateId_;
     HWND parent_;

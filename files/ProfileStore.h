@@ -11,6 +11,8 @@ public:
     explicit ProfileStore(std::string fileName);
 
     const std::string& FileName() const { return fileName_; }
+    // Where the file is: a bare name is completed with the Windows directory.
+    std::string Path() const;
 
     // The stored text (at most 4095 characters) or the default when missing.
     std::string GetString(const std::string& section, const std::string& key,

@@ -1,0 +1,17 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+class ProfileStore;
+
+// The port and period the main dialog starts with and Exit stores, as typed:
+// a period that is not a number is the synchronisation's to refuse.
+struct Settings {
+    std::string port = "com1";
+    std::string period = "60";
+};
+
+// Missing entries keep the defaults.
+Settings LoadSettings(const ProfileStore& profile);
+// False with the system's error code in `error` when the profile cannot be written.
+bool SaveSettings(ProfileStore& profile, const Settings& settings, uint32_t& error);
