@@ -13,26 +13,28 @@ public:
         int id = 0;
         Window* parent = nullptr;
         std::string className;
-        uint32_t style = STYLE_CHILD | STYLE_VISIBLE;
-        bool dialog = false;
+        uint32_t style = 0;
         LayoutRect rect;   // as Move takes it
         LayoutRect frame;  // non-client widths at left, top, right, bottom
         std::vector<Window*> children;
-        int moves = 0, redraws = 0, erasingRedraws = 0, invalidations = 0;
+        Window* buddy = nullptr;
+        int moves = 0, redraws = 0, erasingRedraws = 0, invalidations = 0, buddySets = 0;
     };
 
     Window* AddDialog(const LayoutRect& screenRect, const LayoutRect& frame) {
-        Window* w = AddChild(nullptr, 0, "#32770", screenRect);
-        w->style = STYLE_VISIBLE;
-        w->dialog = true;
+        Window* w = Add(nullptr, 0, "#32770", screenRect, STYLE_VISIBLE);
         w->frame = frame;
         return w;
     }
-    Window* AddChild(Window* parent, int id, const std::string& className, const LayoutRect& rect,
-                     uint32_t extraStyle = 0) {
+    Window* Add(Window* parent, int id, const std::string& className, const LayoutRect& rect,
+                uint32_t style = STYLE_CHILD | STYLE_VISIBLE) {
         windows_.push_back(std::make_unique<Window>());
         Window* w = windows_.back().get();
-        *w = Window{id, parent, className, STYLE_CHILD | STYLE_VISIBLE | extraStyle, false, rect, {}, {}};
+        w->id = id;
+        w->parent = parent;
+        w->className = className;
+        w->style = style;
+        w->rect = rect;
         if (parent) parent->children.push_back(w);
         return w;
     }
@@ -59,7 +61,7 @@ public:
     }
     std::string ClassName(Handle h) override { return Get(h)->className; }
     uint32_t Style(Handle h) override { return Get(h)->style; }
-    bool IsDialog(Handle h) override { return Get(h)->dialog; }
+    bool IsDialog(Handle h) override { return Get(h)->className == "#32770"; }
     std::vector<Handle> Children(Handle h) override {
         return std::vector<Handle>(Get(h)->children.begin(), Get(h)->children.end());
     }
@@ -73,8 +75,11 @@ public:
         Get(h)->erasingRedraws += erase ? 1 : 0;
     }
     void Invalidate(Handle h) override { ++Get(h)->invalidations; }
-    Handle UpDownBuddy(Handle) override { return nullptr; }
-    void SetUpDownBuddy(Handle, Handle) override {}
+    Handle UpDownBuddy(Handle h) override { return Get(h)->buddy; }
+    void SetUpDownBuddy(Handle h, Handle buddy) override {
+        Get(h)->buddy = Get(buddy);
+        ++Get(h)->buddySets;
+    }
 
 private:
     static Window* Get(Handle h) { return static_cast<Window*>(h); }

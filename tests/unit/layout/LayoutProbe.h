@@ -11,9 +11,7 @@ class LayoutProbe : public LayoutNode {
 public:
     LayoutProbe(uint32_t modes, int32_t length, int32_t min, int32_t max, int* destroyed)
         : LayoutNode(nullptr, modes), length(length), min(min), max(max), destroyed_(destroyed) {}
-    ~LayoutProbe() override {
-        if (destroyed_) ++*destroyed_;
-    }
+    ~LayoutProbe() override { ++*destroyed_; }
 
     int32_t PreferredWidth(int32_t base) const override { return Preferred(FIXED_WIDTH, RELATIVE_WIDTH, base); }
     int32_t PreferredHeight(int32_t base) const override { return Preferred(FIXED_HEIGHT, RELATIVE_HEIGHT, base); }
@@ -34,7 +32,7 @@ private:
     int* destroyed_;
 };
 
-// Makes a probe owned by a reference and hands back both.
+// A probe owned by a reference, and the probe itself.
 struct ProbeRef {
     LayoutNodeRef ref;
     LayoutProbe* probe;
@@ -42,7 +40,8 @@ struct ProbeRef {
 
 inline ProbeRef MakeProbe(uint32_t modes, int32_t length, int32_t min, int32_t max = LAYOUT_UNBOUNDED,
                           int* destroyed = nullptr) {
-    auto node = std::make_unique<LayoutProbe>(modes, length, min, max, destroyed);
+    static int uncounted = 0;
+    auto node = std::make_unique<LayoutProbe>(modes, length, min, max, destroyed ? destroyed : &uncounted);
     LayoutProbe* raw = node.get();
     return ProbeRef{LayoutNodeRef(std::move(node)), raw};
 }
