@@ -108,6 +108,120 @@ void SpreadExcess(std::vector<Slot>& slots, Kind kind, int32_t& excess, Remainde
     }
 }
 
+// One pass of a group's distribution along its orientation.
+struct Distribution {
+    std::vector<Slot> slots;
+    // Length not yet given to any child.
+    int32_t available = 0;
+    int32_t greedyCount = 0;
+};
+
+// Fixed children take their lengths as they are, even beyond their limits;
+// the others are sorted into relative and greedy.
+void TakeFixedLengths(Distribution& d, const std::vector<LayoutNodeRef>& children, const Axis& axis) {
+    for (size_t i = 0; i < children.size(); ++i) {
+        const LayoutNode& child = *children[i].Get();
+        Slot& slot = d.slots[i];
+        slot.min = axis.Min(child);
+        slot.max = axis.Max(child);
+        if (child.modes & axis.fixedBit) {
+            slot.kind = Kind::Fixed;
+            slot.size = axis.Preferred(child, 0);
+            d.available -= slot.size;
+        } else if (child.modes & axis.relativeBit) {
+            slot.kind = Kind::Relative;
+        } else {
+            slot.kind = Kind::Greedy;
+            ++d.greedyCount;
+        }
+    }
+    d.available = std::max(d.available, 0);
+}
+
+// Percentages refer to what the fixed children left. Returns what the
+// relative children could not give up to their limits.
+int32_t OfferPercentages(Distribution& d, const std::vector<LayoutNodeRef>& children, const Axis& axis) {
+    const int32_t base = d.available;
+    int32_t excess = 0;
+    int32_t slack = 0;
+    for (size_t i = 0; i < children.size(); ++i) {
+        Slot& slot = d.slots[i];
+        if (slot.kind != Kind::Relative) continue;
+        const int32_t wanted = axis.Preferred(*children[i].Get(), base);
+        Offer(slot, wanted, excess);
+        if (slot.clamp == Clamp::None) slack += wanted - slot.min;
+        d.available -= wanted;
+    }
+    // What the relative children cannot give up themselves comes from the
+    // space they left unused, if it suffices.
+    if (slack < excess && d.available >= excess - slack) {
+        d.available -= excess - slack;
+        excess = slack;
+    }
+    SpreadExcess(d.slots, Kind::Relative, excess, Remainder::Whole);
+    return excess;
+}
+
+// The greedy children need at least their minimums: what is missing is taken
+// back from the relative ones, down to their own minimums, so that children
+// leave the group only when the minimums do not fit. Length that the
+// relative children could not give up is not there; length freed by those
+// held at a maximum is.
+void SecureGreedyMinimums(Distribution& d, int32_t excess) {
+    int32_t greedyMins = 0;
+    for (const Slot& s : d.slots)
+        if (s.kind == Kind::Greedy) greedyMins += std::max(s.min, 0);
+    int32_t owed = greedyMins - (d.available - excess);
+    d.available -= std::max(excess, 0);
+    if (owed <= 0) return;
+    // Those held at a limit may give back too.
+    for (Slot& s : d.slots)
+        if (s.kind == Kind::Relative) s.clamp = Clamp::None;
+    const int32_t asked = owed;
+    SpreadExcess(d.slots, Kind::Relative, owed, Remainder::Owed);
+    d.available += asked - owed;
+}
+
+// The greedy children share the rest equally; the last takes the remainder.
+void ShareAmongGreedy(Distribution& d) {
+    int32_t excess = 0;
+    int32_t remaining = d.greedyCount;
+    for (Slot& slot : d.slots) {
+        if (slot.kind != Kind::Greedy) continue;
+        const int32_t share = remaining == 1 ? d.available : d.available / remaining;
+        Offer(slot, share, excess);
+        d.available -= share;
+        --remaining;
+    }
+    SpreadExcess(d.slots, Kind::Greedy, excess, Remainder::Owed);
+    // Space freed by children held at their maximum goes to those held at
+    // their minimum, up to their own maximum.
+    for (Slot& slot : d.slots) {
+        if (excess >= 0) break;
+        if (slot.kind != Kind::Greedy || slot.clamp != Clamp::AtMin) continue;
+        const int32_t room = slot.max == LAYOUT_UNBOUNDED ? -excess : std::min(slot.max - slot.min, -excess);
+        slot.size += room;
+        excess += room;
+    }
+}
+
+// Without greedy children, spare length goes to fixed children that ask to
+// fill it, equally; the last takes the remainder.
+void FillSpareLength(Distribution& d, const std::vector<LayoutNodeRef>& children, const Axis& axis) {
+    if (d.available <= 0) return;
+    const auto fills = [&axis](uint32_t m) { return (m & axis.fixedBit) && (m & axis.fillBit); };
+    int32_t fillCount = 0;
+    for (const LayoutNodeRef& c : children)
+        if (fills(c->modes)) ++fillCount;
+    for (size_t i = 0; i < children.size() && fillCount > 0; ++i) {
+        if (!fills(children[i]->modes)) continue;
+        const int32_t extra = fillCount == 1 ? d.available : d.available / fillCount;
+        d.slots[i].size += extra;
+        d.available -= extra;
+        --fillCount;
+    }
+}
+
 }  // namespace
 
 LayoutGroup::LayoutGroup(LayoutManager* owner, int32_t orientation, uint32_t modes, int32_t gap,
@@ -220,7 +334,22 @@ int32_t LayoutGroup::MaxHeight() const {
 bool LayoutGroup::ResizeTo(LayoutRect rect) {
     const bool horizontal = orientation == HORIZONTAL;
     const Axis& axis = AxisOf(horizontal);
-    int32_t available = (horizontal ? rect.Width() : rect.Height()) - 2 * border - Gaps();
+    Distribution d;
+    d.slots.resize(children_.size());
+    d.available = (horizontal ? rect.Width() : rect.Height()) - 2 * border - Gaps();
+    TakeFixedLengths(d, children_, axis);
+    const int32_t excess = OfferPercentages(d, children_, axis);
+    SecureGreedyMinimums(d, excess);
+    ShareAmongGreedy(d);
+    FillSpareLength(d, children_, axis);
+    std::vector<int32_t> lengths;
+    for (const Slot& slot : d.slots) lengths.push_back(slot.size);
+    PlaceChildren(lengths, rect);
+    return true;
+}
+
+void LayoutGroup::PlaceChildren(const std::vector<int32_t>& lengths, LayoutRect rect) const {
+    const bool horizontal = orientation == HORIZONTAL;
     if (horizontal) {
         rect.top += border;
         rect.bottom -= border;
@@ -228,117 +357,17 @@ bool LayoutGroup::ResizeTo(LayoutRect rect) {
         rect.left += border;
         rect.right -= border;
     }
-
-    std::vector<Slot> slots(children_.size());
-    int32_t greedyCount = 0;
-    for (size_t i = 0; i < children_.size(); ++i) {
-        const LayoutNode& child = *children_[i].Get();
-        Slot& slot = slots[i];
-        slot.min = axis.Min(child);
-        slot.max = axis.Max(child);
-        if (child.modes & axis.fixedBit) {
-            // Fixed lengths are taken as they are, even beyond the limits.
-            slot.kind = Kind::Fixed;
-            slot.size = axis.Preferred(child, 0);
-            available -= slot.size;
-        } else if (child.modes & axis.relativeBit) {
-            slot.kind = Kind::Relative;
-        } else {
-            slot.kind = Kind::Greedy;
-            ++greedyCount;
-        }
-    }
-    available = std::max(available, 0);
-
-    // Percentages refer to what the fixed children left.
-    const int32_t base = available;
-    int32_t excess = 0;
-    int32_t slack = 0;
-    for (size_t i = 0; i < children_.size(); ++i) {
-        Slot& slot = slots[i];
-        if (slot.kind != Kind::Relative) continue;
-        const int32_t wanted = axis.Preferred(*children_[i].Get(), base);
-        Offer(slot, wanted, excess);
-        if (slot.clamp == Clamp::None) slack += wanted - slot.min;
-        available -= wanted;
-    }
-    // What the relative children cannot give up themselves comes from the
-    // space they left unused, if it suffices.
-    if (slack < excess && available >= excess - slack) {
-        available -= excess - slack;
-        excess = slack;
-    }
-    SpreadExcess(slots, Kind::Relative, excess, Remainder::Whole);
-    // The greedy children need at least their minimums: what is missing is
-    // taken back from the relative ones, down to their own minimums, so that
-    // children leave the group only when the minimums do not fit. Length that
-    // the relative children could not give up is not there; length freed by
-    // those held at a maximum is.
-    int32_t greedyMins = 0;
-    for (const Slot& s : slots)
-        if (s.kind == Kind::Greedy) greedyMins += std::max(s.min, 0);
-    int32_t owed = greedyMins - (available - excess);
-    available -= std::max(excess, 0);
-    if (owed > 0) {
-        // Those held at a limit may give back too.
-        for (Slot& s : slots)
-            if (s.kind == Kind::Relative) s.clamp = Clamp::None;
-        const int32_t asked = owed;
-        SpreadExcess(slots, Kind::Relative, owed, Remainder::Owed);
-        available += asked - owed;
-    }
-
-    // The greedy children share the rest equally; the last takes the remainder.
-    excess = 0;
-    int32_t remaining = greedyCount;
-    for (Slot& slot : slots) {
-        if (slot.kind != Kind::Greedy) continue;
-        const int32_t share = remaining == 1 ? available : available / remaining;
-        Offer(slot, share, excess);
-        available -= share;
-        --remaining;
-    }
-    SpreadExcess(slots, Kind::Greedy, excess, Remainder::Owed);
-    // Space freed by children held at their maximum goes to those held at
-    // their minimum.
-    for (Slot& slot : slots) {
-        if (excess >= 0) break;
-        if (slot.kind != Kind::Greedy || slot.clamp != Clamp::AtMin) continue;
-        const int32_t room = slot.max == LAYOUT_UNBOUNDED ? -excess : std::min(slot.max - slot.min, -excess);
-        slot.size += room;
-        excess += room;
-    }
-
-    // Without greedy children, spare length goes to fixed children that ask
-    // to fill it.
-    if (available > 0) {
-        int32_t fillCount = 0;
-        for (size_t i = 0; i < children_.size(); ++i) {
-            const uint32_t m = children_[i]->modes;
-            if ((m & axis.fixedBit) && (m & axis.fillBit)) ++fillCount;
-        }
-        for (size_t i = 0; i < children_.size() && fillCount > 0; ++i) {
-            const uint32_t m = children_[i]->modes;
-            if (!(m & axis.fixedBit) || !(m & axis.fillBit)) continue;
-            const int32_t extra = fillCount == 1 ? available : available / fillCount;
-            slots[i].size += extra;
-            available -= extra;
-            --fillCount;
-        }
-    }
-
     int32_t position = (horizontal ? rect.left : rect.top) + border;
     for (size_t i = 0; i < children_.size(); ++i) {
         LayoutRect cell = rect;
         if (horizontal) {
             cell.left = position;
-            cell.right = position + slots[i].size;
+            cell.right = position + lengths[i];
         } else {
             cell.top = position;
-            cell.bottom = position + slots[i].size;
+            cell.bottom = position + lengths[i];
         }
         children_[i]->ResizeTo(cell);
-        position += slots[i].size + gap;
+        position += lengths[i] + gap;
     }
-    return true;
 }

@@ -43,6 +43,9 @@ private:
     // Across the orientation: the largest child, unless a fixed size is set.
     int32_t LargestMin(bool horizontal) const;
     int32_t LargestMax(bool horizontal) const;
+    // Lays the children out one after another, `lengths` long, across the
+    // whole of `rect` less the border.
+    void PlaceChildren(const std::vector<int32_t>& lengths, LayoutRect rect) const;
 
     std::vector<LayoutNodeRef> children_;
 };

@@ -66,28 +66,33 @@ bool LayoutItem::ResizeTo(LayoutRect cell) {
     if (!window_) return true;
     LayoutWindows& windows = owner->Windows();
     const LayoutRect current = windows.WindowRect(window_);
+    AlignFixedLengths(cell, current);
+    if (isComboBox) MoveComboBox(cell, current);
+    else windows.Move(window_, cell);
+    windows.Redraw(window_, false);
+    return true;
+}
 
+void LayoutItem::AlignFixedLengths(LayoutRect& cell, const LayoutRect& current) const {
     if ((modes & FIXED_WIDTH) && !(modes & FILL_WIDTH))
         Align(cell.left, cell.right, current.Width(), modes, ALIGN_LEFT, ALIGN_RIGHT);
     if ((modes & FIXED_HEIGHT) && !(modes & FILL_HEIGHT))
         Align(cell.top, cell.bottom, current.Height(), modes, ALIGN_TOP, ALIGN_BOTTOM);
+}
 
+void LayoutItem::MoveComboBox(LayoutRect cell, const LayoutRect& current) {
+    LayoutWindows& windows = owner->Windows();
     const uint32_t style = windows.Style(window_);
     // A drop-down combo box's window is only its edit part: stretching it
     // would change nothing but the list's drop height.
-    if (isComboBox && (style & COMBO_DROPDOWN_BIT)) cell.bottom = cell.top + current.Height();
+    if (style & COMBO_DROPDOWN_BIT) cell.bottom = cell.top + current.Height();
     windows.Move(window_, cell);
-
-    if (isComboBox && !(style & COMBO_DROPDOWN_BIT) && !(style & COMBO_NO_INTEGRAL_HEIGHT)) {
-        // The system rounds a simple combo box's list to whole lines; end the
-        // control where its list ends.
-        const LayoutWindows::Handle list = windows.FindChild(window_, COMBO_LIST_ID);
-        if (list) {
-            const LayoutRect combo = windows.WindowRect(window_);
-            cell.bottom = cell.top + (windows.WindowRect(list).bottom - combo.top);
-            windows.Move(window_, cell);
-        }
-    }
-    windows.Redraw(window_, false);
-    return true;
+    if ((style & COMBO_DROPDOWN_BIT) || (style & COMBO_NO_INTEGRAL_HEIGHT)) return;
+    // The system rounds a simple combo box's list to whole lines; end the
+    // control where its list ends.
+    const LayoutWindows::Handle list = windows.FindChild(window_, COMBO_LIST_ID);
+    if (!list) return;
+    const LayoutRect combo = windows.WindowRect(window_);
+    cell.bottom = cell.top + (windows.WindowRect(list).bottom - combo.top);
+    windows.Move(window_, cell);
 }

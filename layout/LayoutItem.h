@@ -30,5 +30,9 @@ public:
     bool isComboBox = false;
 
 private:
+    // Places a fixed-size control inside its cell by its alignment bits.
+    void AlignFixedLengths(LayoutRect& cell, const LayoutRect& current) const;
+    void MoveComboBox(LayoutRect cell, const LayoutRect& current);
+
     LayoutWindows::Handle window_;
 };

@@ -15,12 +15,6 @@ static_assert(sizeof(WINDOWPLACEMENT) == 44, "stored placements are 44 bytes");
 // top-bordered bar bits.
 constexpr DWORD STATUS_BAR_STYLE = 0x50008200;
 
-std::string ClassNameOf(HWND window) {
-    char name[261] = {};
-    const int length = GetClassNameA(window, name, sizeof name);
-    return std::string(name, length > 0 ? static_cast<size_t>(length) : 0);
-}
-
 RECT RectInClient(HWND child, HWND parent) {
     RECT r = {};
     GetWindowRect(child, &r);
@@ -29,6 +23,33 @@ RECT RectInClient(HWND child, HWND parent) {
 }
 
 void Subtract(HRGN region, HRGN part) { CombineRgn(region, region, part, RGN_DIFF); }
+
+// Sets `part` to what `child` paints itself, in `parent`'s client
+// coordinates; false when it paints nothing the dialog need not erase.
+bool PaintedBy(HWND child, HRGN part, HWND parent) {
+    const LONG style = GetWindowLongA(child, GWL_STYLE);
+    if (!(style & WS_VISIBLE)) return false;
+    const RECT r = RectInClient(child, parent);
+    const std::string className = Win32LayoutWindows().ClassName(child);
+    // A group box is transparent: what lies inside it is dialog background.
+    if (className == "Button" && (style & BS_TYPEMASK) == BS_GROUPBOX) return false;
+    if (className == "SysTabControl32") {
+        RECT display = r;
+        SendMessageA(child, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+        Region inner(CreateRectRgnIndirect(&display));
+        SetRectRgn(part, r.left, r.top, r.right, r.bottom);
+        if (inner) Subtract(part, inner.Get());
+    } else if (className == STATUSCLASSNAMEA) {
+        // Only the size grip is drawn without erasing first.
+        const POINT grip[3] = {{r.right, r.top}, {r.right, r.bottom}, {r.right - (r.bottom - r.top), r.bottom}};
+        Region triangle(CreatePolygonRgn(grip, 3, WINDING));
+        if (!triangle) return false;
+        CombineRgn(part, triangle.Get(), nullptr, RGN_COPY);
+    } else {
+        SetRectRgn(part, r.left, r.top, r.right, r.bottom);
+    }
+    return true;
+}
 
 HBRUSH BackgroundBrush(HWND window) {
     const ULONG_PTR brush = GetClassLongPtrA(window, GCLP_HBRBACKGROUND);
@@ -144,32 +165,8 @@ Region ZymLayoutDialog::CreateEraseRegion() const {
     Region region(CreateRectRgnIndirect(&client));
     Region scratch(CreateRectRgn(0, 0, 0, 0));
     if (!region || !scratch) return region;
-
-    for (HWND child = GetWindow(Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        const RECT r = RectInClient(child, Handle());
-        const std::string className = ClassNameOf(child);
-        const LONG style = GetWindowLongA(child, GWL_STYLE);
-        if (!(style & WS_VISIBLE)) continue;
-        // A group box is transparent: what lies inside it is dialog background.
-        if (className == "Button" && (style & BS_TYPEMASK) == BS_GROUPBOX) continue;
-
-        if (className == "SysTabControl32") {
-            RECT display = r;
-            SendMessageA(child, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
-            Region inner(CreateRectRgnIndirect(&display));
-            SetRectRgn(scratch.Get(), r.left, r.top, r.right, r.bottom);
-            if (inner) Subtract(scratch.Get(), inner.Get());
-        } else if (className == STATUSCLASSNAMEA) {
-            // Only the size grip is drawn without erasing first.
-            const POINT grip[3] = {{r.right, r.top}, {r.right, r.bottom}, {r.right - (r.bottom - r.top), r.bottom}};
-            Region triangle(CreatePolygonRgn(grip, 3, WINDING));
-            if (!triangle) continue;
-            CombineRgn(scratch.Get(), triangle.Get(), nullptr, RGN_COPY);
-        } else {
-            SetRectRgn(scratch.Get(), r.left, r.top, r.right, r.bottom);
-        }
-        Subtract(region.Get(), scratch.Get());
-    }
+    for (HWND child = GetWindow(Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (PaintedBy(child, scratch.Get(), Handle())) Subtract(region.Get(), scratch.Get());
     return region;
 }
 

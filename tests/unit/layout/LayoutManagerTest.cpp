@@ -1,121 +1,130 @@
 #include <gtest/gtest.h>
-#include "FakeLayoutWindows.h"
-#include "LayoutProbe.h"
-#include "layout/LayoutManager.h"
+#include <vector>
+#include "LayoutFakes.h"
+#include "layout/LayoutItem.h"
 
 namespace {
 
+using L = std::vector<int32_t>;
+using Window = FakeLayoutWindows::Window;
+constexpr uint32_t SHOWN = FakeLayoutWindows::SHOWN, CBS_SIMPLE = 0x1, CBS_DROPDOWN = 0x2, CBS_NOINTEGRALHEIGHT = 0x400;
+
 // A dialog at (100, 100) whose frame is 4 pixels wide with a 24-pixel
 // caption: its client area is 392 x 272.
-class LayoutManagerTest : public ::testing::Test {
+class LayoutTest : public ::testing::Test {
 protected:
     FakeLayoutWindows windows;
-    FakeLayoutWindows::Window* dialog = windows.AddDialog({100, 100, 500, 400}, {4, 24, 4, 4});
+    Window* dialog = windows.AddDialog({100, 100, 500, 400}, {4, 24, 4, 4});
     LayoutManager manager{windows, dialog};
 
     // A root holding one probe with these limits in both directions.
-    LayoutProbe* RootWithProbe(LayoutManager& m, int32_t min, int32_t max = LAYOUT_UNBOUNDED) {
-        ProbeRef p = MakeProbe(0, 0, min, max);
-        m.CreateRoot(HORIZONTAL, 0, 0).As<LayoutGroup>()->AddItem(p.ref);
-        return p.probe;
+    static LayoutProbe* RootWithProbe(LayoutManager& m, int32_t min, int32_t max = LAYOUT_UNBOUNDED) {
+        return AddProbe(*m.CreateRoot(HORIZONTAL, 0, 0).As<LayoutGroup>(), 0, 0, min, max);
     }
 };
 
-// Keeps 20 pixels at the bottom for itself, as a status bar would.
-class InsetLayoutManager : public LayoutManager {
-public:
-    using LayoutManager::LayoutManager;
-    LayoutRect GetLayoutRect() override {
-        LayoutRect rc = LayoutManager::GetLayoutRect();
-        rc.bottom -= 20;
-        return rc;
-    }
-};
+L Limits(const LayoutNode& n) {
+    return {n.PreferredWidth(200), n.PreferredHeight(99), n.MinWidth(), n.MaxWidth(), n.MinHeight(), n.MaxHeight()};
+}
 
 }  // namespace
 
-TEST_F(LayoutManagerTest, RootIsLaidOutInTheLayoutRectangleLessTheBorders) {
+TEST_F(LayoutTest, ItemSizesAndLimits) {
+    windows.Add(dialog, 10, "Edit", {5, 5, 85, 27});
+    for (const L& sizes : {L{0, 0, -1, -1}, L{30, 12, 0, 7}}) {  // 0 and -1: the control's
+        const LayoutNodeRef item = manager.NewItem(10, 0, sizes[0], sizes[1], sizes[2], sizes[3]);
+        const LayoutItem& i = *item.As<LayoutItem>();
+        EXPECT_EQ((L{i.width, i.height, i.minWidth, i.minHeight}), (sizes[0] ? sizes : L{80, 22, 80, 22}));
+    }
+    EXPECT_TRUE(manager.NewItem(99, 0, 0, 0, -1, -1)->ResizeTo({0, 0, 50, 50})) << "a missing control";
+    EXPECT_EQ(Limits(LayoutItem(&manager, nullptr, FIXED_WIDTH | FIXED_HEIGHT, 40, 20, 3, 3)), (L{40, 20, 40, 40, 20, 20}));
+    EXPECT_EQ(Limits(LayoutItem(&manager, nullptr, RELATIVE_WIDTH | RELATIVE_HEIGHT, 33, 50, 3, 60)), (L{66, 49, 5, -1, 60, -1}));
+    EXPECT_EQ(Limits(LayoutItem(&manager, nullptr, 0, 40, 20, 12, -5)), (L{-1, -1, 12, -1, 5, -1}));
+    EXPECT_EQ(Limits(*manager.NewSpacer(true).Get()), (L{0, -1, 0, 0, 5, -1}));
+    EXPECT_EQ(Limits(*manager.NewSpacer(false).Get()), (L{-1, 0, 5, -1, 0, 0}));
+}
+
+TEST_F(LayoutTest, ControlIsPlacedInItsCellByModeAndKind) {
+    const LayoutRect cell{10, 100, 91, 151};  // 81 x 51; every control is 40 x 20
+    struct Case {
+        const char* className;
+        uint32_t style, modes;
+        LayoutRect placed;
+    } cases[] = {
+        {"Button", SHOWN, FIXED_WIDTH, {10, 100, 50, 151}}, {"Button", SHOWN, FIXED_WIDTH | ALIGN_RIGHT, {51, 100, 91, 151}},
+        {"Button", SHOWN, FIXED_WIDTH | ALIGN_HCENTER, {30, 100, 70, 151}}, {"Button", SHOWN, FIXED_WIDTH | ALIGN_HCENTER | FILL_WIDTH, cell},
+        {"Button", SHOWN, ALIGN_RIGHT | ALIGN_BOTTOM, cell}, {"Button", SHOWN, FIXED_HEIGHT | ALIGN_BOTTOM, {10, 131, 91, 151}},
+        {"Button", SHOWN, FIXED_HEIGHT | ALIGN_VCENTER, {10, 115, 91, 135}},
+        // A drop-down keeps its height; a simple one ends where its list ends.
+        {"ComboBox", SHOWN | CBS_DROPDOWN, 0, {10, 100, 91, 120}}, {"ComboBoxEx32", SHOWN | CBS_DROPDOWN, 0, {10, 100, 91, 120}},
+        {"ComboBox", SHOWN | CBS_SIMPLE, 0, {10, 100, 91, 144}}, {"ComboBox", SHOWN | CBS_SIMPLE | CBS_NOINTEGRALHEIGHT, 0, cell},
+    };
+    int id = 0;
+    for (const Case& c : cases) {
+        Window* control = windows.Add(dialog, ++id, c.className, {0, 0, 40, 20}, c.style);
+        windows.Add(control, 1000, "ComboLBox", {0, 24, 40, 44});
+        manager.NewItem(id, c.modes, 0, 0, -1, -1)->ResizeTo(cell);
+        EXPECT_EQ(control->rect, c.placed) << c.className << " modes " << c.modes;
+        EXPECT_EQ((L{control->redraws, control->erasingRedraws}), (L{1, 0}));
+    }
+}
+
+TEST_F(LayoutTest, FramedGroupMovesItsFrameAndLaysTheChildrenBelowTheHeader) {
+    Window* frame = windows.Add(dialog, 7, "Button", {0, 0, 10, 10});
+    for (int id : {7, 99}) {
+        LayoutNodeRef framed = manager.NewFramedGroup(id, VERTICAL, 0, 0, 5, 12, 0);
+        LayoutProbe* child = AddProbe(*framed.As<LayoutGroup>(), 0, 0, 5);
+        framed->ResizeTo({10, 20, 110, 120});
+        EXPECT_EQ(child->Cell(), (LayoutRect{15, 37, 105, 115})) << "frame " << id;
+    }
+    EXPECT_EQ(frame->rect, (LayoutRect{10, 20, 110, 120}));
+    EXPECT_EQ((L{frame->moves, frame->erasingRedraws}), (L{1, 1})) << "a missing frame moves nothing";
+}
+
+TEST_F(LayoutTest, RootIsLaidOutInTheLayoutRectangleLessTheBorders) {
     LayoutProbe* probe = RootWithProbe(manager, 5);
     manager.borderX = 6;
     manager.borderY = 3;
     manager.UpdateLayout();
     EXPECT_EQ(probe->Cell(), (LayoutRect{6, 3, 386, 269}));
     EXPECT_EQ(dialog->invalidations, 1);
-    EXPECT_EQ(dialog->moves, 1) << "the window is moved even when nothing changes";
-    EXPECT_EQ(dialog->rect, (LayoutRect{100, 100, 500, 400}));
-
-    InsetLayoutManager inset(windows, dialog);
-    LayoutProbe* insetProbe = RootWithProbe(inset, 5);
-    inset.UpdateLayout();
-    EXPECT_EQ(insetProbe->Cell(), (LayoutRect{5, 5, 387, 247}));
 }
 
-TEST_F(LayoutManagerTest, TopLevelDialogIsKeptWithinTheTreesLimits) {
-    struct Case {
-        const char* name;
-        int32_t min;
-        int32_t max;
-        LayoutRect before;
-        int32_t width;
-        int32_t height;
-        bool probeFills;
-    } cases[] = {
-        {"too small: enlarged", 150, LAYOUT_UNBOUNDED, {0, 0, 100, 50}, 8 + 150 + 10, 28 + 150 + 10, true},
-        {"too large: reduced", 20, 200, {0, 0, 400, 300}, 8 + 200 + 10, 28 + 200 + 10, true},
-        // A row's minimum counts the 5-pixel floor, its maximum does not.
-        {"a maximum below the minimum gives way", 2, 3, {0, 0, 400, 300}, 8 + 5 + 10, 28 + 3 + 10, false},
-    };
-    for (const Case& c : cases) {
-        dialog->rect = c.before;
-        LayoutProbe* probe = RootWithProbe(manager, c.min, c.max);
+TEST_F(LayoutTest, TopLevelDialogIsKeptWithinTheTreesLimits) {
+    // min, max, width and height before, after
+    for (const L& c : {L{150, -1, 100, 50, 8 + 150 + 10, 28 + 150 + 10}, L{20, 200, 400, 300, 8 + 200 + 10, 28 + 200 + 10},
+                       L{2, 3, 400, 300, 8 + 5 + 10, 28 + 3 + 10}}) {  // a row's minimum counts the 5-pixel floor
+        dialog->rect = {0, 0, c[2], c[3]};
+        LayoutProbe* probe = RootWithProbe(manager, c[0], c[1]);
         manager.UpdateLayout();
-        EXPECT_EQ(dialog->rect, (LayoutRect{0, 0, c.width, c.height})) << c.name;
-        if (c.probeFills) {
-            EXPECT_EQ(probe->Cell(), (LayoutRect{5, 5, c.width - 8 - 5, c.height - 28 - 5})) << c.name;
-        }
+        EXPECT_EQ(dialog->rect, (LayoutRect{0, 0, c[4], c[5]})) << c[0];
+        EXPECT_EQ(probe->Cell().bottom, c[5] - 28 - 5) << c[0];
     }
-
-    // The 20 pixels an overridden layout rectangle keeps count as frame,
-    // also when the rectangle has shrunk below nothing.
-    InsetLayoutManager inset(windows, dialog);
-    RootWithProbe(inset, 50);
-    dialog->rect = {0, 0, 300, 28 + 12};
-    inset.UpdateLayout();
-    EXPECT_EQ(dialog->rect.Height(), 28 + 20 + 50 + 10);
 }
 
-TEST_F(LayoutManagerTest, ChildDialogsOtherWindowsAndMinimisedOnesAreNotResized) {
-    auto* child = windows.AddChild(dialog, 5, "#32770", {0, 0, 50, 50});
-    child->dialog = true;
-    auto* frame = windows.AddDialog({0, 0, 50, 50}, {});
-    frame->dialog = false;
-    auto* minimised = windows.AddDialog({-32000, -32000, -31840, -31972}, {80, 14, 80, 14});
-    for (auto* window : {child, frame, minimised}) {
+TEST_F(LayoutTest, ChildDialogsOtherWindowsAndMinimisedOnesAreNotResized) {
+    Window* child = windows.Add(dialog, 5, "#32770", {0, 0, 50, 50});
+    Window* frame = windows.Add(nullptr, 0, "Frame", {0, 0, 50, 50}, LayoutWindows::STYLE_VISIBLE);
+    Window* minimised = windows.AddDialog({-32000, -32000, -31840, -31972}, {80, 14, 80, 14});
+    Window* flat = windows.AddDialog({0, 0, 300, 28}, {4, 24, 4, 4});  // no client height
+    for (Window* window : {child, frame, minimised, flat}) {
         LayoutManager other(windows, window);
         LayoutProbe* probe = RootWithProbe(other, 150);
         other.UpdateLayout();
-        EXPECT_EQ(window->moves, 0);
-        if (window == minimised) {
-            EXPECT_TRUE(probe->cells.empty());
-        }
+        EXPECT_EQ((L{window->moves, probe->cells.empty()}), (L{window == flat, window == minimised})) << window->className;
     }
 }
 
-TEST_F(LayoutManagerTest, SizeChangeDuringTheMoveLaysOutAgainFromInside) {
-    dialog->rect = {100, 100, 200, 150};
-    LayoutProbe* probe = RootWithProbe(manager, 150);
-    LayoutRect lastSize = dialog->rect;
-    int nested = 0;
-    // Like WM_SIZE: only a real size change calls back.
-    windows.onMove = [&](FakeLayoutWindows::Window* w) {
-        if (w != dialog || (w->rect.Width() == lastSize.Width() && w->rect.Height() == lastSize.Height())) return;
-        lastSize = w->rect;
-        ++nested;
-        manager.UpdateLayout();
-    };
+TEST_F(LayoutTest, UpDownIsReattachedToItsBuddyOnlyWhenVisibleAndAligned) {
+    Window* edit = windows.Add(dialog, 1, "Edit", {0, 0, 40, 20});
+    const std::pair<const char*, uint32_t> cases[] = {{"msctls_updown32", SHOWN | 0x4}, {"msctls_updown32", SHOWN | 0x8},
+        {"msctls_updown32", LayoutWindows::STYLE_CHILD | 0x4}, {"msctls_updown32", SHOWN}, {"Button", SHOWN | 0x4}};
+    for (const auto& c : cases) windows.Add(dialog, 2, c.first, {0, 0, 10, 20}, c.second)->buddy = edit;
+    windows.Add(dialog, 3, "msctls_updown32", {0, 0, 10, 20}, SHOWN | 0x4);  // without a buddy
+    RootWithProbe(manager, 5);
     manager.UpdateLayout();
-    EXPECT_EQ(nested, 1);
-    ASSERT_EQ(probe->cells.size(), 2u);
-    EXPECT_EQ(probe->cells[0], probe->cells[1]);
-    EXPECT_EQ(probe->Cell(), (LayoutRect{5, 5, 155, 155}));
+    L sets;
+    for (Window* w : dialog->children) sets.push_back(w->buddySets);
+    EXPECT_EQ(sets, (L{0, 1, 1, 0, 0, 0, 0}));
+    EXPECT_EQ(dialog->children[1]->buddy, edit);
 }

@@ -1,259 +1,131 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <gtest/gtest.h>
-#include <cstring>
 #include <functional>
-#include <string>
 #include <tuple>
-#include <vector>
-#include "LayoutTestDialog.h"
+#include "layout/LayoutGroup.h"
+#include "layout/ZymLayoutDialog_win32.h"
+#include "tests/win32/support/DialogHarness.h"
 #include "window/Application_win32.h"
 
 namespace {
 
+enum { IDD_LAYOUT = 100, IDC_FRAME = 200, IDC_NAME = 201, IDC_LOG = 202, IDC_HIDDEN = 203 };
 const char SECTION[] = "LayoutTest";
+
+// The test template laid out as the main dialog is: a framed row and a log
+// on the left, fixed buttons on the right.
+class TreeDialog : public ZymLayoutDialog {
+public:
+    explicit TreeDialog(const char* section) : ZymLayoutDialog(IDD_LAYOUT, nullptr, section, true) {}
+    RECT At(int id) const {
+        RECT r = {};
+        GetWindowRect(Item(id), &r);
+        MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    }
+
+protected:
+    BOOL OnInitDialog() override {
+        const BOOL result = ZymLayoutDialog::OnInitDialog();
+        const uint32_t fixed = FIXED_WIDTH | FIXED_HEIGHT;
+        LayoutNodeRef frame = NewFramedGroup(IDC_FRAME, VERTICAL, FIXED_HEIGHT, 5, 5, 10, 0);
+        frame.As<LayoutGroup>()->AddItem(NewItem(IDC_NAME, FIXED_HEIGHT, 0, 0, -1, -1));
+        LayoutNodeRef left = NewGroup(VERTICAL, 0, 5, 0, 0), buttons = NewGroup(VERTICAL, FIXED_WIDTH, 5, 0, 0);
+        left.As<LayoutGroup>()->AddGroup(frame).AddItem(NewItem(IDC_LOG, 0, 0, 0, -1, -1));
+        buttons.As<LayoutGroup>()->AddItem(NewItem(IDOK, fixed, 0, 0, -1, -1)).AddItem(NewSpacer(true)).AddItem(NewItem(IDC_HIDDEN, fixed, 0, 0, -1, -1));
+        CreateRoot(HORIZONTAL, 5, 0).As<LayoutGroup>()->AddGroup(left).AddGroup(buttons);
+        UpdateLayout();
+        return result;
+    }
+};
 
 LONG Width(const RECT& r) { return r.right - r.left; }
 LONG Height(const RECT& r) { return r.bottom - r.top; }
-
 RECT WindowRectOf(HWND window) {
     RECT r = {};
     GetWindowRect(window, &r);
     return r;
 }
-
-RECT ClientRectOf(HWND window) {
-    RECT r = {};
-    GetClientRect(window, &r);
-    return r;
-}
-
-// Rectangles as comparable, printable tuples.
 std::tuple<LONG, LONG, LONG, LONG> Edges(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
-// Values the system would have put in, to tell them from the dialog's.
-MINMAXINFO AskMinMax(HWND window) {
-    MINMAXINFO info = {};
-    info.ptMinTrackSize = {1, 2};
-    info.ptMaxTrackSize = {4321, 4322};
-    info.ptMaxSize = {4323, 4324};
-    SendMessageA(window, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
-    return info;
+INT_PTR RunDialog(const char* section, std::function<void(RunInside<TreeDialog>&)> body) {
+    return RunInside<TreeDialog>(std::move(body), section).DoModal();
 }
 
 class LayoutDialogTest : public ::testing::Test {
 protected:
     Application app{GetModuleHandleA(nullptr)};
-
-    void SetUp() override { ClearSection(); }
-    void TearDown() override { ClearSection(); }
-
-    void ClearSection() {
-        WritePrivateProfileStringA(SECTION, nullptr, nullptr, app.Profile().FileName().c_str());
-    }
-
-    // Every section and entry of the profile file, as text.
-    std::string ProfileSnapshot() {
-        const std::string& file = app.Profile().FileName();
-        std::vector<char> names(1 << 16);
-        const DWORD length = GetPrivateProfileSectionNamesA(names.data(), static_cast<DWORD>(names.size()), file.c_str());
-        std::string snapshot;
-        for (const char* name = names.data(); name < names.data() + length && *name; name += strlen(name) + 1) {
-            std::vector<char> entries(1 << 16);
-            const DWORD size = GetPrivateProfileSectionA(name, entries.data(), static_cast<DWORD>(entries.size()), file.c_str());
-            snapshot += std::string("[") + name + "]" + std::string(entries.data(), size);
-        }
-        return snapshot;
-    }
-
-    static WINDOWPLACEMENT MaximisedPlacement() {
-        WINDOWPLACEMENT placement = {};
-        placement.length = sizeof placement;
-        placement.showCmd = SW_SHOWMAXIMIZED;
-        placement.ptMinPosition = {-1, -1};
-        placement.ptMaxPosition = {-1, -1};
-        placement.rcNormalPosition = {30, 40, 530, 440};
-        return placement;
-    }
-
-    // Runs a dialog; `step` sees it shown inside its modal loop.
-    static INT_PTR Run(const char* section, bool statusBar, std::function<void(LayoutTestDialog&)> step,
-                       bool bounded = false) {
-        LayoutTestDialog dialog(std::move(step), section, statusBar, bounded);
-        return dialog.DoModal();
-    }
+    void SetUp() override { WritePrivateProfileStringA(SECTION, nullptr, nullptr, app.Profile().FileName().c_str()); }
+    void TearDown() override { SetUp(); }
 };
 
 }  // namespace
 
-TEST_F(LayoutDialogTest, MinimumTrackSizeIsTheFramePlusTheTreesMinimumWithTheStatusBar) {
-    EXPECT_EQ(IDOK, Run(nullptr, true, [](LayoutTestDialog& d) {
-        const RECT window = WindowRectOf(d.Handle());
-        const RECT client = ClientRectOf(d.Handle());
-        const RECT bar = WindowRectOf(d.StatusBar());
-        const MINMAXINFO info = AskMinMax(d.Handle());
-        const LayoutNode& root = *d.Root().Get();
-        EXPECT_EQ(info.ptMinTrackSize.x, Width(window) - Width(client) + root.MinWidth() + 10);
-        EXPECT_EQ(info.ptMinTrackSize.y, Height(window) - Height(client) + Height(bar) + root.MinHeight());
-        // The log grows without bound: the system's maximums stay.
-        EXPECT_EQ(info.ptMaxTrackSize.x, 4321);
-        EXPECT_EQ(info.ptMaxTrackSize.y, 4322);
-        EXPECT_EQ(info.ptMaxSize.x, 4323);
-        EXPECT_EQ(info.ptMaxSize.y, 4324);
-    }));
-}
+TEST_F(LayoutDialogTest, ResizingKeepsTheTreeArrangedAboveTheStatusBarAndWithinItsMinimum) {
+    EXPECT_EQ(IDOK, RunDialog(nullptr, [](RunInside<TreeDialog>& d) {
+        const RECT window = WindowRectOf(d.Handle()), log = d.At(IDC_LOG), ok = d.At(IDOK), bar = d.At(ZymLayoutDialog::STATUS_BAR_ID);
+        MINMAXINFO info = {{0, 0}, {0, 0}, {0, 0}, {1, 2}, {4321, 4322}};
+        SendMessageA(d.Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+        RECT client = {};
+        GetClientRect(d.Handle(), &client);
+        EXPECT_EQ(info.ptMinTrackSize.x, Width(window) - Width(client) + d.Root()->MinWidth() + 10);
+        EXPECT_EQ(info.ptMinTrackSize.y, Height(window) - Height(client) + Height(bar) + d.Root()->MinHeight());
+        EXPECT_EQ(info.ptMaxTrackSize.x, 4321) << "the log grows without bound";
 
-TEST_F(LayoutDialogTest, BoundedTreeSetsTheMaximumTrackAndMaximisedSizes) {
-    EXPECT_EQ(IDOK, Run(nullptr, false, [](LayoutTestDialog& d) {
-        const RECT window = WindowRectOf(d.Handle());
-        const RECT client = ClientRectOf(d.Handle());
-        const MINMAXINFO info = AskMinMax(d.Handle());
-        const LayoutNode& root = *d.Root().Get();
-        const LONG maxWidth = Width(window) - Width(client) + root.MaxWidth() + 10;
-        const LONG maxHeight = Height(window) - Height(client) + root.MaxHeight() + 10;
-        EXPECT_EQ(info.ptMaxTrackSize.x, maxWidth);
-        EXPECT_EQ(info.ptMaxSize.x, maxWidth);
-        EXPECT_EQ(info.ptMaxTrackSize.y, maxHeight);
-        EXPECT_EQ(info.ptMaxSize.y, maxHeight);
-        // Nothing can grow, so the window was brought to that size at once.
-        EXPECT_EQ(Width(window), maxWidth);
-        EXPECT_EQ(Height(window), maxHeight);
-        EXPECT_EQ(d.StatusBar(), nullptr);
-        EXPECT_EQ(GetDlgItem(d.Handle(), ZymLayoutDialog::STATUS_BAR_ID), nullptr);
-    }, true));
-}
-
-TEST_F(LayoutDialogTest, ResizingMovesTheControlsAndKeepsTheStatusBarAtTheBottom) {
-    LayoutTestDialog dialog([](LayoutTestDialog& d) {
-        EXPECT_TRUE(GetWindowLongA(d.Handle(), GWL_STYLE) & WS_THICKFRAME);
-        EXPECT_TRUE(GetWindowLongA(d.StatusBar(), GWL_STYLE) & SBARS_SIZEGRIP);
-
-        const RECT window = WindowRectOf(d.Handle());
-        const RECT log = d.ControlRect(IDC_LOG);
-        const RECT ok = d.ControlRect(IDOK);
-        const RECT name = d.ControlRect(IDC_NAME);
-        SetWindowPos(d.Handle(), nullptr, 0, 0, Width(window) + 100, Height(window) + 80,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-
-        const RECT client = ClientRectOf(d.Handle());
-        EXPECT_EQ(Width(d.ControlRect(IDC_LOG)), Width(log) + 100);
-        EXPECT_EQ(Height(d.ControlRect(IDC_LOG)), Height(log) + 80);
-        EXPECT_EQ(Width(d.ControlRect(IDC_NAME)), Width(name) + 100);
-        EXPECT_EQ(Height(d.ControlRect(IDC_NAME)), Height(name));
-        const RECT movedOk = d.ControlRect(IDOK);
-        EXPECT_EQ(Width(movedOk), Width(ok));
-        EXPECT_EQ(Height(movedOk), Height(ok));
-        EXPECT_EQ(movedOk.right, client.right - 5);
-        EXPECT_EQ(movedOk.top, ok.top);
-
-        const RECT bar = d.ControlRect(ZymLayoutDialog::STATUS_BAR_ID);
-        EXPECT_EQ(bar.bottom, client.bottom);
-        EXPECT_EQ(bar.left, 0);
-        EXPECT_EQ(bar.right, client.right);
-        // The lowest control reaches 5 pixels into the status bar, which
-        // lies beneath it.
-        EXPECT_EQ(d.ControlRect(IDC_LOG).bottom, bar.top + 5);
+        SetWindowPos(d.Handle(), nullptr, 0, 0, Width(window) + 100, Height(window) + 80, SWP_NOMOVE | SWP_NOZORDER);
+        GetClientRect(d.Handle(), &client);
+        const RECT grown = d.At(IDC_LOG);
+        EXPECT_EQ(Edges(grown), Edges({log.left, log.top, log.right + 100, log.bottom + 80}));
+        EXPECT_EQ(Edges(d.At(IDOK)), Edges({client.right - 5 - Width(ok), ok.top, client.right - 5, ok.bottom}));
+        EXPECT_EQ(Edges(d.At(ZymLayoutDialog::STATUS_BAR_ID)), Edges({0, client.bottom - Height(bar), client.right, client.bottom}));
+        // The lowest control reaches 5 pixels into the status bar, which lies
+        // beneath it and leaves it unpainted.
+        EXPECT_EQ(grown.bottom, client.bottom - Height(bar) + 5);
         EXPECT_EQ(GetWindow(d.StatusBar(), GW_HWNDNEXT), nullptr);
         EXPECT_TRUE(GetWindowLongA(d.StatusBar(), GWL_STYLE) & WS_CLIPSIBLINGS);
-    }, nullptr, true, false);
-    EXPECT_EQ(IDOK, dialog.DoModal());
-    EXPECT_FALSE(dialog.Root()) << "the tree goes with the window";
-}
 
-TEST_F(LayoutDialogTest, MinimisingLeavesTheControlsWhereTheyAre) {
-    EXPECT_EQ(IDOK, Run(nullptr, true, [](LayoutTestDialog& d) {
-        const RECT log = d.ControlRect(IDC_LOG);
-        const RECT ok = d.ControlRect(IDOK);
-        SendMessageA(d.Handle(), WM_SIZE, SIZE_MINIMIZED, 0);
-        EXPECT_EQ(Edges(d.ControlRect(IDC_LOG)), Edges(log));
-        ShowWindow(d.Handle(), SW_MINIMIZE);
-        EXPECT_TRUE(IsIconic(d.Handle()));
-        EXPECT_EQ(Edges(d.ControlRect(IDC_LOG)), Edges(log));
-        EXPECT_EQ(Edges(d.ControlRect(IDOK)), Edges(ok));
-        ShowWindow(d.Handle(), SW_RESTORE);
-        EXPECT_EQ(Edges(d.ControlRect(IDC_LOG)), Edges(log));
-    }));
-}
-
-TEST_F(LayoutDialogTest, EraseRegionKeepsVisibleControlsAndTheGripButNotGroupBoxes) {
-    EXPECT_EQ(IDOK, Run(nullptr, true, [](LayoutTestDialog& d) {
+        // Erased: the dialog background inside a group box and under hidden
+        // controls; not: visible controls and the size grip.
         Region region = d.CreateEraseRegion();
-        ASSERT_TRUE(region);
-        const RECT ok = d.ControlRect(IDOK);
-        const RECT frame = d.ControlRect(IDC_FRAME);
-        const RECT name = d.ControlRect(IDC_NAME);
-        const RECT hidden = d.ControlRect(IDC_HIDDEN);
-        const RECT bar = d.ControlRect(ZymLayoutDialog::STATUS_BAR_ID);
-        EXPECT_FALSE(PtInRegion(region.Get(), (ok.left + ok.right) / 2, (ok.top + ok.bottom) / 2));
-        EXPECT_FALSE(PtInRegion(region.Get(), name.left + 2, name.top + 2));
-        EXPECT_TRUE(PtInRegion(region.Get(), frame.left + 2, frame.bottom - 3));
-        EXPECT_TRUE(PtInRegion(region.Get(), (hidden.left + hidden.right) / 2, (hidden.top + hidden.bottom) / 2));
-        EXPECT_FALSE(PtInRegion(region.Get(), bar.right - 2, bar.bottom - 2));
-        EXPECT_TRUE(PtInRegion(region.Get(), bar.left + 20, bar.bottom - 2));
-        EXPECT_TRUE(PtInRegion(region.Get(), bar.right - Height(bar) + 2, bar.top + 2));
+        const RECT frame = d.At(IDC_FRAME), hidden = d.At(IDC_HIDDEN), grip = d.At(ZymLayoutDialog::STATUS_BAR_ID);
+        EXPECT_EQ((std::vector<BOOL>{PtInRegion(region.Get(), d.At(IDOK).right - 2, d.At(IDOK).top + 2), PtInRegion(region.Get(), frame.left + 2, frame.bottom - 3),
+                                     PtInRegion(region.Get(), hidden.left + 2, hidden.top + 2), PtInRegion(region.Get(), grip.right - 2, grip.bottom - 2),
+                                     PtInRegion(region.Get(), grip.left + 20, grip.bottom - 2)}),
+                  (std::vector<BOOL>{FALSE, TRUE, TRUE, FALSE, TRUE}));
+        SendMessageA(d.Handle(), WM_SIZE, SIZE_MINIMIZED, 0);
+        EXPECT_EQ(Edges(d.At(IDC_LOG)), Edges(grown)) << "minimised: nothing moves";
     }));
 }
 
-TEST_F(LayoutDialogTest, ClosedMinimisedReopensNormalAndClosedMaximisedReopensMaximised) {
+TEST_F(LayoutDialogTest, PlacementIsKeptUnderTheSectionOnlyAndNeverReopensMinimised) {
     RECT normal = {};
-    EXPECT_EQ(IDOK, Run(SECTION, true, [&](LayoutTestDialog& d) {
-        const RECT window = WindowRectOf(d.Handle());
-        SetWindowPos(d.Handle(), nullptr, 60, 70, Width(window) + 40, Height(window) + 30,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+    const auto minimise = [&](RunInside<TreeDialog>& d) {
+        SetWindowPos(d.Handle(), nullptr, 60, 70, 500, 400, SWP_NOZORDER);
         normal = WindowRectOf(d.Handle());
         ShowWindow(d.Handle(), SW_MINIMIZE);
-        EXPECT_TRUE(IsIconic(d.Handle()));
-    }));
+    };
+    const auto reopen = [&](bool zoomed, int show) {
+        return [&normal, zoomed, show](RunInside<TreeDialog>& d) {
+            EXPECT_EQ((std::pair<bool, bool>(IsIconic(d.Handle()), IsZoomed(d.Handle()))), (std::pair<bool, bool>(false, zoomed)));
+            if (!zoomed) {
+                EXPECT_EQ(Edges(WindowRectOf(d.Handle())), Edges(normal));
+            }
+            ShowWindow(d.Handle(), show);
+        };
+    };
+    RunDialog(SECTION, minimise);
+    RunDialog(SECTION, reopen(false, SW_MAXIMIZE));
+    RunDialog(SECTION, reopen(true, SW_SHOWNORMAL));
     std::vector<unsigned char> stored;
     ASSERT_TRUE(app.Profile().GetBinary(SECTION, "WindowPlacement", stored));
-    EXPECT_EQ(stored.size(), 44u);
-    EXPECT_EQ(IDOK, Run(SECTION, true, [&](LayoutTestDialog& d) {
-        EXPECT_FALSE(IsIconic(d.Handle()));
-        EXPECT_FALSE(IsZoomed(d.Handle()));
-        EXPECT_EQ(Edges(WindowRectOf(d.Handle())), Edges(normal));
-        ShowWindow(d.Handle(), SW_MAXIMIZE);
-        EXPECT_TRUE(IsZoomed(d.Handle()));
-    }));
-    EXPECT_EQ(IDOK, Run(SECTION, true, [&](LayoutTestDialog& d) {
-        EXPECT_TRUE(IsZoomed(d.Handle()));
-        ShowWindow(d.Handle(), SW_RESTORE);
-        EXPECT_EQ(Edges(WindowRectOf(d.Handle())), Edges(normal));
-    }));
-}
-
-TEST_F(LayoutDialogTest, OnlyAStoredPlacementOfExactly44BytesIsApplied) {
+    stored.push_back(0);  // only a stored placement of exactly its size is applied
+    ASSERT_TRUE(app.Profile().WriteBinary(SECTION, "WindowPlacement", stored.data(), stored.size()));
     RECT templateRect = {};
-    {
-        Run(nullptr, true, [&](LayoutTestDialog& d) { templateRect = WindowRectOf(d.Handle()); });
-    }
-    const WINDOWPLACEMENT placement = MaximisedPlacement();
-    unsigned char bytes[45] = {};
-    memcpy(bytes, &placement, sizeof placement);
-    for (size_t size : {43u, 45u, 44u}) {
-        ASSERT_TRUE(app.Profile().WriteBinary(SECTION, "WindowPlacement", bytes, size));
-        bool zoomed = false;
-        RECT window = {};
-        EXPECT_EQ(IDOK, Run(SECTION, true, [&](LayoutTestDialog& d) {
-            zoomed = IsZoomed(d.Handle()) != FALSE;
-            window = WindowRectOf(d.Handle());
-        }));
-        EXPECT_EQ(zoomed, size == 44) << size << " bytes";
-        if (size != 44) {
-            EXPECT_EQ(Edges(window), Edges(templateRect)) << size << " bytes";
-        }
-    }
-}
-
-TEST_F(LayoutDialogTest, WithoutASectionNothingIsReadOrWritten) {
-    const WINDOWPLACEMENT placement = MaximisedPlacement();
-    ASSERT_TRUE(app.Profile().WriteBinary("", "WindowPlacement", &placement, sizeof placement));
-    const std::string before = ProfileSnapshot();
-    for (const char* section : {static_cast<const char*>(nullptr), ""}) {
-        EXPECT_EQ(IDOK, Run(section, true, [](LayoutTestDialog& d) {
-            EXPECT_FALSE(IsZoomed(d.Handle()));
-            ShowWindow(d.Handle(), SW_MAXIMIZE);
-        }));
-    }
-    EXPECT_EQ(ProfileSnapshot(), before);
-    WritePrivateProfileStringA("", nullptr, nullptr, app.Profile().FileName().c_str());
+    RunDialog(nullptr, [&](RunInside<TreeDialog>& d) { templateRect = WindowRectOf(d.Handle()); });
+    normal = templateRect;
+    RunDialog(SECTION, reopen(false, SW_MAXIMIZE));
+    RunDialog(nullptr, reopen(false, SW_MAXIMIZE));
+    RunDialog("", minimise);
+    EXPECT_EQ(app.Profile().GetBinary("", "WindowPlacement", stored), false) << "without a section nothing is kept";
 }
