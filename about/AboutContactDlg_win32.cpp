@@ -32,35 +32,31 @@ void CAboutContactDlg::DoDataExchange(bool)
 BOOL CAboutContactDlg::OnInitDialog()
 {
     Dialog::OnInitDialog();
-
     // Asked afresh each time the box opens.
     const ProblemReport report = ComposeProblemReport(GatherSystemFacts());
-
-    CMapiMailMessage problem(mailLibrary_);
-    problem.SetRecipient(ContactTable[CONTACT_SUPPORT_ADDRESS]);
-    problem.subject = ContactTable[CONTACT_SUPPORT_SUBJECT];
-    problem.body = report.reportText;
-
-    CMapiMailMessage request(mailLibrary_);
-    request.SetRecipient(ContactTable[CONTACT_SALES_ADDRESS]);
-    request.subject = ContactTable[CONTACT_SALES_SUBJECT];
-
-    // The mail links take their shown address as their target.
-    supportLink_.message = problem;
-    supportLink_.showTooltip = false;
-    supportLink_.SubclassDlgItem(IDC_ABOUT_SUPPORT, *this);
-
+    AttachMailLink(supportLink_, IDC_ABOUT_SUPPORT, CONTACT_SUPPORT_ADDRESS, CONTACT_SUPPORT_SUBJECT,
+                   report.reportText);
     webLink_.SetTarget(ContactTable[CONTACT_WEB_ADDRESS], false);
     webLink_.SubclassDlgItem(IDC_ABOUT_WEB, *this);
-
-    salesLink_.message = request;
-    salesLink_.showTooltip = false;
-    salesLink_.SubclassDlgItem(IDC_ABOUT_SALES, *this);
+    AttachMailLink(salesLink_, IDC_ABOUT_SALES, CONTACT_SALES_ADDRESS, CONTACT_SALES_SUBJECT, "");
 
     SetText(report.fileTitle);
     versionEdit_.SetText(report.versionText);
     contactEdit_.SetText(ContactTable[CONTACT_BLOCK]);
     return TRUE;
+}
+
+// The mail links take their shown address as their target.
+void CAboutContactDlg::AttachMailLink(CMailLabel& link, int id, int address, int subject,
+                                      const std::string& body)
+{
+    CMapiMailMessage message(mailLibrary_);
+    message.SetRecipient(ContactTable[address]);
+    message.subject = ContactTable[subject];
+    message.body = body;
+    link.message = message;
+    link.showTooltip = false;
+    link.SubclassDlgItem(id, *this);
 }
 
 bool CAboutContactDlg::OnCommand(unsigned id, unsigned code, HWND)

@@ -24,6 +24,7 @@ protected:
     Window contactEdit_;
 
 private:
+    void AttachMailLink(CMailLabel& link, int id, int address, int subject, const std::string& body);
     void HideCarets();
 
     std::string mailLibrary_;

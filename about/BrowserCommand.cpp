@@ -47,3 +47,14 @@ std::optional<std::string> ComposeBrowserCommand(const std::string& registered,
     if (command.size() >= BROWSER_COMMAND_BUFFER) return std::nullopt;
     return command;
 }
+
+std::optional<std::string> RegisteredBrowserCommand(bool elevated, const ReadClassesRootDefault& read,
+                                                    const std::string& target)
+{
+    if (elevated) return std::nullopt;
+    const auto documentClass = read(".htm");
+    if (!documentClass) return std::nullopt;
+    const auto registered = read(*documentClass + "\\shell\\open\\command");
+    if (!registered) return std::nullopt;
+    return ComposeBrowserCommand(*registered, target);
+}

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -12,3 +13,13 @@ constexpr size_t BROWSER_COMMAND_BUFFER = 520;
 // None when it would not fit the command buffer.
 std::optional<std::string> ComposeBrowserCommand(const std::string& registered,
                                                  const std::string& target);
+
+// The default value of a key under HKEY_CLASSES_ROOT; none when it cannot be read.
+using ReadClassesRootDefault = std::function<std::optional<std::string>(const std::string& subkey)>;
+
+// The fallback when the shell cannot open target: the command registered for
+// ".htm" documents, composed as above. None when elevated (the classes root
+// merges in the user's own classes, which a standard-rights process could
+// have chosen), when a read fails or the command would not fit.
+std::optional<std::string> RegisteredBrowserCommand(bool elevated, const ReadClassesRootDefault& read,
+                                                    const std::string& target);

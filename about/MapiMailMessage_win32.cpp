@@ -27,12 +27,12 @@ void CMapiMailMessage::LoadLibraryOnce()
     loadTried_ = true;
     // A full path; the library's own imports come from the system folder,
     // the only one the program searches.
-    library_ = libraryPath_.empty() ? nullptr : LoadLibraryA(libraryPath_.c_str());
+    library_.Reset(libraryPath_.empty() ? nullptr : LoadLibraryA(libraryPath_.c_str()));
     unsigned status = IDS_MAIL_NO_ERROR;
     if (library_) {
         // Through the universal function pointer type, which converts to any other.
         sendMail_ = reinterpret_cast<MapiSendMailProc>(
-            reinterpret_cast<void (*)()>(GetProcAddress(library_, "MAPISendMail")));
+            reinterpret_cast<void (*)()>(GetProcAddress(library_.Get(), "MAPISendMail")));
         if (!sendMail_) status = IDS_MAIL_NO_SENDMAIL;
     } else {
         status = IDS_MAIL_NO_LIBRARY;
@@ -66,11 +66,6 @@ CMapiMailMessage& CMapiMailMessage::operator=(const CMapiMailMessage& other)
     return *this;
 }
 
-CMapiMailMessage::~CMapiMailMessage()
-{
-    ReleaseLibrary();
-}
-
 // Both objects free the library once each, so the copy takes a reference of
 // its own; the one it held before is given back.
 void CMapiMailMessage::ShareLibraryOf(const CMapiMailMessage& other)
@@ -78,18 +73,10 @@ void CMapiMailMessage::ShareLibraryOf(const CMapiMailMessage& other)
     HMODULE shared = nullptr;
     if (other.library_ &&
         !GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                            reinterpret_cast<LPCSTR>(other.library_), &shared))
+                            reinterpret_cast<LPCSTR>(other.library_.Get()), &shared))
         shared = nullptr;
-    ReleaseLibrary();
-    library_ = shared;
+    library_.Reset(shared);
     sendMail_ = shared ? other.sendMail_ : nullptr;
-}
-
-void CMapiMailMessage::ReleaseLibrary()
-{
-    if (library_) FreeLibrary(library_);
-    library_ = nullptr;
-    sendMail_ = nullptr;
 }
 
 bool CMapiMailMessage::IsAvailable()
@@ -105,53 +92,68 @@ bool CMapiMailMessage::GetError(std::string& text)
     return error_;
 }
 
+namespace {
+
+// The request in the mail service's records. They point into the request,
+// which outlives them; every text gets a valid pointer, empty ones included.
+struct MapiRecords {
+    explicit MapiRecords(MailRequest& request)
+        : recipients(request.recipients.size(), MapiRecipDesc{}), files(request.files.size(), MapiFileDesc{})
+    {
+        originator.ulRecipClass = MAPI_ORIG;
+        originator.lpszName = request.originator.data();
+        for (size_t i = 0; i < recipients.size(); ++i) {
+            recipients[i].ulRecipClass = request.recipients[i].recipClass;
+            recipients[i].lpszName = request.recipients[i].name.data();
+        }
+        for (size_t i = 0; i < files.size(); ++i) {
+            files[i].nPosition = request.files[i].position;
+            files[i].lpszPathName = request.files[i].pathName.data();
+            files[i].lpszFileName = request.files[i].fileName.data();
+        }
+        message.lpszSubject = request.subject.data();
+        message.lpszNoteText = request.noteText.data();
+        message.lpOriginator = &originator;
+        message.nRecipCount = static_cast<ULONG>(recipients.size());
+        message.lpRecips = recipients.empty() ? nullptr : recipients.data();
+        message.nFileCount = static_cast<ULONG>(files.size());
+        message.lpFiles = files.empty() ? nullptr : files.data();
+    }
+    MapiRecords(const MapiRecords&) = delete;
+    MapiRecords& operator=(const MapiRecords&) = delete;
+
+    MapiRecipDesc originator{};
+    std::vector<MapiRecipDesc> recipients;
+    std::vector<MapiFileDesc> files;
+    MapiMessage message{};
+};
+
+}  // namespace
+
 bool CMapiMailMessage::Send(unsigned long flags)
 {
     LoadLibraryOnce();
     if (!library_ || !sendMail_) return !error_;
 
-    // The strings live in the request for the whole call; the mail service
-    // gets a valid pointer for every text, empty ones included.
     MailRequest request = ComposeRequest();
-    MapiRecipDesc originator{};
-    originator.ulRecipClass = MAPI_ORIG;
-    originator.lpszName = request.originator.data();
-
-    std::vector<MapiRecipDesc> recipients(request.recipients.size(), MapiRecipDesc{});
-    for (size_t i = 0; i < recipients.size(); ++i) {
-        recipients[i].ulRecipClass = request.recipients[i].recipClass;
-        recipients[i].lpszName = request.recipients[i].name.data();
-    }
-    std::vector<MapiFileDesc> files(request.files.size(), MapiFileDesc{});
-    for (size_t i = 0; i < files.size(); ++i) {
-        files[i].nPosition = request.files[i].position;
-        files[i].lpszPathName = request.files[i].pathName.data();
-        files[i].lpszFileName = request.files[i].fileName.data();
-    }
-
-    MapiMessage message{};
-    message.lpszSubject = request.subject.data();
-    message.lpszNoteText = request.noteText.data();
-    message.lpOriginator = &originator;
-    message.nRecipCount = static_cast<ULONG>(recipients.size());
-    message.lpRecips = recipients.empty() ? nullptr : recipients.data();
-    message.nFileCount = static_cast<ULONG>(files.size());
-    message.lpFiles = files.empty() ? nullptr : files.data();
-
+    MapiRecords records(request);
     Application& application = Application::Instance();
     application.BeginWaitCursor();
     BeginModal();
     HWND parent = ownerWindow_ ? ownerWindow_ : GetDesktopWindow();
-    const ULONG result = sendMail_(0, reinterpret_cast<ULONG_PTR>(parent),
-                                   &message, static_cast<ULONG>(flags | MAPI_LOGON_UI), 0);
-    if (result != SUCCESS_SUCCESS) {
-        error_ = true;
-        statusText_ = ReplaceNumberPlaceholder(application.LoadString(IDS_MAIL_SEND_FAILED),
-                                               static_cast<long>(result));
-    }
+    const ULONG result = sendMail_(0, reinterpret_cast<ULONG_PTR>(parent), &records.message,
+                                   static_cast<ULONG>(flags | MAPI_LOGON_UI), 0);
     EndModal();
     application.EndWaitCursor();
+    if (result != SUCCESS_SUCCESS) NoteFailure(result);
     return !error_;
+}
+
+void CMapiMailMessage::NoteFailure(unsigned long result)
+{
+    error_ = true;
+    statusText_ = ReplaceNumberPlaceholder(Application::Instance().LoadString(IDS_MAIL_SEND_FAILED),
+                                           static_cast<long>(result));
 }
 
 // The mail program's compose window is modal to our active window: that

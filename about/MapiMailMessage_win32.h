@@ -3,6 +3,7 @@
 #include <string>
 #include "about/MailMessage.h"
 #include "about/SimpleMapi_win32.h"
+#include "window/Handles_win32.h"
 
 // MAPI32.DLL in the system folder. By bare name the loader could take a copy
 // that was put beside the program or in the current folder.
@@ -18,7 +19,6 @@ public:
     explicit CMapiMailMessage(std::string libraryPath = SystemMailLibrary());
     CMapiMailMessage(const CMapiMailMessage& other);
     CMapiMailMessage& operator=(const CMapiMailMessage& other);
-    ~CMapiMailMessage() override;
 
     bool IsAvailable() override;
     bool GetError(std::string& text) override;
@@ -28,7 +28,7 @@ public:
 private:
     void LoadLibraryOnce();
     void ShareLibraryOf(const CMapiMailMessage& other);
-    void ReleaseLibrary();
+    void NoteFailure(unsigned long result);
     void BeginModal();
     void EndModal();
 
@@ -38,6 +38,6 @@ private:
     HWND disabledTopWindow_ = nullptr;
     std::string libraryPath_;
     bool loadTried_ = false;
-    HMODULE library_ = nullptr;
+    Module library_;
     MapiSendMailProc sendMail_ = nullptr;
 };

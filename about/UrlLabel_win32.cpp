@@ -14,12 +14,8 @@ CUrlLabel::CUrlLabel() : hoverColour_(GetSysColor(COLOR_HIGHLIGHT)) {}
 CUrlLabel::~CUrlLabel()
 {
     if (tooltip_ && IsWindow(tooltip_)) DestroyWindow(tooltip_);
-    if (font_) {
-        // A window that outlives us must not keep drawing with a deleted font.
-        if (Handle() && IsWindow(Handle())) SendMessageA(Handle(), WM_SETFONT, 0, FALSE);
-        DeleteObject(font_);
-    }
-    if (linkCursor_) DestroyCursor(linkCursor_);
+    // A window that outlives us must not keep drawing with a deleted font.
+    if (font_ && Handle() && IsWindow(Handle())) SendMessageA(Handle(), WM_SETFONT, 0, FALSE);
 }
 
 void CUrlLabel::SetTarget(const std::string& target, bool show)
@@ -66,8 +62,8 @@ void CUrlLabel::CreateUnderlinedFont()
     LOGFONTA logFont{};
     if (!GetObjectA(font, sizeof logFont, &logFont)) return;
     logFont.lfUnderline = LOBYTE(underline_);
-    font_ = CreateFontIndirectA(&logFont);
-    if (font_) SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+    font_.Reset(CreateFontIndirectA(&logFont));
+    if (font_) SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), TRUE);
 }
 
 void CUrlLabel::CreateTooltip()
@@ -97,11 +93,12 @@ void CUrlLabel::FitToText()
 
     const std::string text = GetText();
     SIZE extent{};
-    HDC dc = GetDC(Handle());
-    HGDIOBJ previous = font_ ? SelectObject(dc, font_) : nullptr;
-    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-    if (previous) SelectObject(dc, previous);
-    ReleaseDC(Handle(), dc);
+    {
+        const WindowDC dc(Handle());
+        HGDIOBJ previous = font_ ? SelectObject(dc.Get(), font_.Get()) : nullptr;
+        GetTextExtentPoint32A(dc.Get(), text.c_str(), static_cast<int>(text.size()), &extent);
+        if (previous) SelectObject(dc.Get(), previous);
+    }
 
     const LONG style = GetWindowLongA(Handle(), GWL_STYLE);
     if (style & SS_CENTERIMAGE)
@@ -126,40 +123,40 @@ void CUrlLabel::LoadLinkCursor()
     if (length > 0 && length < MAX_PATH) {
         const std::string path = std::string(directory, length) + "\\winhlp32.exe";
         // Only its resources are wanted, so none of its code is mapped to run.
-        if (HMODULE help = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {
-            if (HCURSOR hand = LoadCursorA(help, MAKEINTRESOURCEA(106))) linkCursor_ = CopyIcon(hand);
-            FreeLibrary(help);
+        const Module help(LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+        if (help) {
+            if (HCURSOR hand = LoadCursorA(help.Get(), MAKEINTRESOURCEA(106))) linkCursor_.Reset(CopyIcon(hand));
         }
     }
     // Newer systems ship the help program without its hand cursor.
     if (!linkCursor_) {
-        if (HCURSOR hand = LoadCursorA(nullptr, IDC_HAND)) linkCursor_ = CopyIcon(hand);
+        if (HCURSOR hand = LoadCursorA(nullptr, IDC_HAND)) linkCursor_.Reset(CopyIcon(hand));
     }
 }
 
 LRESULT CUrlLabel::WindowProc(UINT msg, WPARAM wp, LPARAM lp)
 {
-    switch (msg) {
-    case WM_SETCURSOR:
-        if (!linkCursor_) return FALSE;
-        SetCursor(linkCursor_);
-        return TRUE;
-    case WM_MOUSEMOVE: {
-        const LRESULT result = DefaultProc(msg, wp, lp);
-        OnMouseMove(lp);
-        return result;
-    }
-    case WM_CAPTURECHANGED:
-        // Someone else took the mouse (a modal loop, the mail program): the
-        // pointer's whereabouts are no longer known, so stop highlighting.
-        if (hovering_ && reinterpret_cast<HWND>(lp) != Handle()) {
-            hovering_ = FALSE;
-            Redraw();
-        }
-        return DefaultProc(msg, wp, lp);
-    default:
-        return DefaultProc(msg, wp, lp);
-    }
+    if (msg == WM_SETCURSOR) return OnSetCursor();
+    const LRESULT result = DefaultProc(msg, wp, lp);
+    if (msg == WM_MOUSEMOVE) OnMouseMove(lp);
+    if (msg == WM_CAPTURECHANGED) OnCaptureChanged(reinterpret_cast<HWND>(lp));
+    return result;
+}
+
+LRESULT CUrlLabel::OnSetCursor()
+{
+    if (!linkCursor_) return FALSE;
+    SetCursor(linkCursor_.Get());
+    return TRUE;
+}
+
+// Someone else took the mouse (a modal loop, the mail program): the pointer's
+// whereabouts are no longer known, so stop highlighting.
+void CUrlLabel::OnCaptureChanged(HWND taker)
+{
+    if (!hovering_ || taker == Handle()) return;
+    hovering_ = FALSE;
+    Redraw();
 }
 
 void CUrlLabel::OnMouseMove(LPARAM lp)
@@ -191,14 +188,17 @@ bool CUrlLabel::OnReflectedMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result)
         result = 0;
         return true;
     }
-    if (msg == WM_CTLCOLORSTATIC) {
-        HDC dc = reinterpret_cast<HDC>(wp);
-        SetTextColor(dc, hovering_ ? hoverColour_ : visited_ ? visitedColour_ : linkColour_);
-        SetBkMode(dc, TRANSPARENT);
-        result = reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
-        return true;
-    }
-    return false;
+    if (msg != WM_CTLCOLORSTATIC) return false;
+    result = OnColour(reinterpret_cast<HDC>(wp));
+    return true;
+}
+
+// Hovering wins over visited; the parent's background shows through.
+LRESULT CUrlLabel::OnColour(HDC dc) const
+{
+    SetTextColor(dc, hovering_ ? hoverColour_ : visited_ ? visitedColour_ : linkColour_);
+    SetBkMode(dc, TRANSPARENT);
+    return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
 }
 
 bool CUrlLabel::PreTranslateMessage(MSG& msg)
@@ -224,15 +224,7 @@ bool CUrlLabel::OpenTarget(const std::string& target, int showCommand)
     lastOpenResult_ = static_cast<int>(reinterpret_cast<INT_PTR>(
         ShellExecuteA(nullptr, "open", target.c_str(), nullptr, nullptr, showCommand)));
     if (lastOpenResult_ > 32) return true;
-    // The classes root merges in the user's own classes: an elevated process
-    // must not run a command that a standard-rights one could have chosen.
-    if (RunsElevated()) return false;
-
-    std::string registered;
-    if (ReadClassesRootDefault(".htm", registered) != ERROR_SUCCESS) return false;
-    if (ReadClassesRootDefault(registered + "\\shell\\open\\command", registered) != ERROR_SUCCESS)
-        return false;
-    const auto command = ComposeBrowserCommand(registered, target);
+    const auto command = RegisteredBrowserCommand(RunsElevated(), ReadDefault, target);
     if (!command) return false;
     lastOpenResult_ = static_cast<int>(WinExec(command->c_str(), static_cast<UINT>(showCommand)));
     return lastOpenResult_ > 32;
@@ -240,31 +232,36 @@ bool CUrlLabel::OpenTarget(const std::string& target, int showCommand)
 
 bool CUrlLabel::RunsElevated() const
 {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return true;
+    KernelHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Put())) return true;
     TOKEN_ELEVATION elevation{};
     DWORD size = 0;
-    const BOOL known = GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size);
-    CloseHandle(token);
+    const BOOL known = GetTokenInformation(token.Get(), TokenElevation, &elevation, sizeof elevation, &size);
     return !known || elevation.TokenIsElevated != 0;
 }
 
 LONG CUrlLabel::ReadClassesRootDefault(const std::string& subkey, std::string& value)
 {
-    HKEY key = nullptr;
-    LONG status = RegOpenKeyExA(HKEY_CLASSES_ROOT, subkey.c_str(), 0, KEY_QUERY_VALUE, &key);
+    RegistryKey key;
+    LONG status = RegOpenKeyExA(HKEY_CLASSES_ROOT, subkey.c_str(), 0, KEY_QUERY_VALUE, key.Put());
     if (status != ERROR_SUCCESS) return status;
     char buffer[REGISTRY_VALUE_BUFFER] = {};
     LONG size = sizeof buffer;
     // A longer value fails with ERROR_MORE_DATA rather than being cut.
-    status = RegQueryValueA(key, nullptr, buffer, &size);
-    RegCloseKey(key);
+    status = RegQueryValueA(key.Get(), nullptr, buffer, &size);
     if (status != ERROR_SUCCESS) return status;
     buffer[sizeof buffer - 1] = '\0';
     // An unset default value reads as empty and names nothing to follow.
     if (buffer[0] == '\0') return ERROR_FILE_NOT_FOUND;
     value = buffer;
     return ERROR_SUCCESS;
+}
+
+std::optional<std::string> CUrlLabel::ReadDefault(const std::string& subkey)
+{
+    std::string value;
+    if (ReadClassesRootDefault(subkey, value) != ERROR_SUCCESS) return std::nullopt;
+    return value;
 }
 
 void CUrlLabel::ShowOpenError()

@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
+#include <optional>
 #include <string>
+#include "window/Handles_win32.h"
 #include "window/Window_win32.h"
 
 // A dialog's static text turned hyperlink: underlined, coloured by state,
@@ -36,12 +38,16 @@ protected:
     // The default value of HKEY_CLASSES_ROOT\subkey; the registry's error
     // code, with value untouched, when the key or its value cannot be read.
     static LONG ReadClassesRootDefault(const std::string& subkey, std::string& value);
+    static std::optional<std::string> ReadDefault(const std::string& subkey);
 
 private:
     void CreateUnderlinedFont();
     void CreateTooltip();
+    LRESULT OnSetCursor();
     void OnMouseMove(LPARAM lp);
+    void OnCaptureChanged(HWND taker);
     void OnClicked();
+    LRESULT OnColour(HDC dc) const;
     void Redraw();
 
     COLORREF linkColour_ = RGB(0, 0, 238);
@@ -52,8 +58,8 @@ private:
     BOOL underline_ = TRUE;
     BOOL fitToText_ = TRUE;
     std::string target_;
-    HFONT font_ = nullptr;
-    HCURSOR linkCursor_ = nullptr;
+    Font font_;
+    Cursor linkCursor_;
     HWND tooltip_ = nullptr;
     int lastOpenResult_ = 0;
 };

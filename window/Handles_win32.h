@@ -79,12 +79,20 @@ struct MenuTraits {
     static bool Close(Type h) { return DestroyMenu(h) != FALSE; }
 };
 
+struct CursorTraits {
+    using Type = HCURSOR;
+    static Type Invalid() { return nullptr; }
+    static bool Valid(Type h) { return h != nullptr; }
+    static bool Close(Type h) { return DestroyCursor(h) != FALSE; }
+};
+
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using RegistryKey = UniqueHandle<RegistryKeyTraits>;
 using Module = UniqueHandle<ModuleTraits>;
 using Font = UniqueHandle<GdiObjectTraits<HFONT>>;
 using Region = UniqueHandle<GdiObjectTraits<HRGN>>;
 using Menu = UniqueHandle<MenuTraits>;
+using Cursor = UniqueHandle<CursorTraits>;  // a copied one (CopyIcon), not a shared one
 
 // A window's device context, from GetDC to ReleaseDC.
 class WindowDC {

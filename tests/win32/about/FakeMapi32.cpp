@@ -1,69 +1,31 @@
-// A stand-in for the system's mail library: records what MAPISendMail gets
-// and answers with the code the test chose.
-#include <windows.h>
-
-#include <cstring>
+// Stands in for the system's mail library: describes each MAPISendMail call
+// in one line and answers with the code the test chose.
+#include <string>
 
 #include "about/SimpleMapi_win32.h"
-#include "FakeMapiRecord.h"
 
 namespace {
 
-FakeMapiCall lastCall;
-ULONG nextResult = 0;
+std::string lastCall;
+ULONG answer = 0;
 
-void CopyText(char* to, size_t size, const char* from)
-{
-    if (!from) return;
-    std::strncpy(to, from, size - 1);
-    to[size - 1] = '\0';
-}
+std::string Text(const char* text) { return text ? "'" + std::string(text) + "'" : "null"; }
 
 }  // namespace
 
-extern "C" __declspec(dllexport) ULONG WINAPI MAPISendMail(ULONG_PTR session, ULONG_PTR uiParam,
-                                                           MapiMessage* message, ULONG flags, ULONG)
+extern "C" __declspec(dllexport) ULONG WINAPI MAPISendMail(ULONG_PTR, ULONG_PTR parent, MapiMessage* m,
+                                                           ULONG flags, ULONG)
 {
-    const int calls = lastCall.calls;
-    std::memset(&lastCall, 0, sizeof lastCall);
-    FakeMapiCall& c = lastCall;
-    c.calls = calls + 1;
-    c.session = session;
-    c.uiParam = uiParam;
-    c.flags = flags;
-
-    c.subjectNull = message->lpszSubject == nullptr;
-    CopyText(c.subject, sizeof c.subject, message->lpszSubject);
-    c.noteNull = message->lpszNoteText == nullptr;
-    CopyText(c.note, sizeof c.note, message->lpszNoteText);
-    if (message->lpOriginator) c.originatorClass = message->lpOriginator->ulRecipClass;
-    c.recipCount = message->nRecipCount;
-    for (ULONG i = 0; i < message->nRecipCount && i < 4; ++i) {
-        c.recips[i].recipClass = message->lpRecips[i].ulRecipClass;
-        CopyText(c.recips[i].name, sizeof c.recips[i].name, message->lpRecips[i].lpszName);
-        c.recips[i].addressNull = message->lpRecips[i].lpszAddress == nullptr;
-    }
-    c.fileCount = message->nFileCount;
-    for (ULONG i = 0; i < message->nFileCount && i < 4; ++i) {
-        c.files[i].position = message->lpFiles[i].nPosition;
-        CopyText(c.files[i].pathName, sizeof c.files[i].pathName, message->lpFiles[i].lpszPathName);
-        CopyText(c.files[i].fileName, sizeof c.files[i].fileName, message->lpFiles[i].lpszFileName);
-    }
-    return nextResult;
+    lastCall = "parent " + std::to_string(parent) + " flags " + std::to_string(flags) + " subject " +
+               Text(m->lpszSubject) + " note " + Text(m->lpszNoteText);
+    for (ULONG i = 0; i < m->nRecipCount; ++i)
+        lastCall += " to" + std::to_string(m->lpRecips[i].ulRecipClass) + " " + Text(m->lpRecips[i].lpszName);
+    for (ULONG i = 0; i < m->nFileCount; ++i)
+        lastCall += " file@" + std::to_string(m->lpFiles[i].nPosition) + " " + Text(m->lpFiles[i].lpszPathName) +
+                    Text(m->lpFiles[i].lpszFileName);
+    return answer;
 }
 
-extern "C" __declspec(dllexport) const FakeMapiCall* WINAPI FakeMapiLastCall()
-{
-    return &lastCall;
-}
+extern "C" __declspec(dllexport) const char* WINAPI FakeMapiLastCall() { return lastCall.c_str(); }
 
-extern "C" __declspec(dllexport) void WINAPI FakeMapiSetResult(ULONG result)
-{
-    nextResult = result;
-}
-
-extern "C" __declspec(dllexport) void WINAPI FakeMapiReset()
-{
-    std::memset(&lastCall, 0, sizeof lastCall);
-    nextResult = 0;
-}
+extern "C" __declspec(dllexport) void WINAPI FakeMapiAnswer(ULONG code) { answer = code; }
