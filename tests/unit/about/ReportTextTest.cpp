@@ -49,11 +49,11 @@ TEST(VersionText, ProductWordsDebugSuffixAndBuildLinesThatNeedFlagAndString)
     };
     for (const auto& row : rows) {
         SystemFacts facts;
-        facts.version = VersionFacts{0xFFFF0007, 0x000A0003, row.flags, std::nullopt, std::nullopt};
+        facts.version = VersionFacts{0xFFFF0107, 0x000A0003, row.flags, std::nullopt, std::nullopt};
         if (row.strings) facts.version->specialBuild = "S1", facts.version->privateBuild = "P1";
         std::ostringstream out;
         AppendVersionText(out, facts);
-        EXPECT_EQ(out.str(), "Version:  65535.7.10.3" + row.end) << row.flags;
+        EXPECT_EQ(out.str(), "Version:  65535.263.10.3" + row.end) << row.flags;
     }
 }
 
