@@ -7,19 +7,6 @@
 
 namespace {
 
-SystemFacts ReleaseOnNt()
-{
-    SystemFacts facts;
-    facts.modulePath = "C:\\Program Files\\Horalux\\horalux.exe";
-    facts.version = VersionFacts{0x00020000, 0x00010000, 0, std::nullopt, std::nullopt};
-    facts.computerName = "BENCH7";
-    facts.processorCount = 2;
-    facts.processorType = 8664;
-    facts.oemId = 9;
-    facts.os = OsFacts{2, 1, "Service Pack 1"};
-    return facts;
-}
-
 const char* const kTemplateEnd =
     ">Synopsis: Enter a single line Synopsis of the problem here.\r\n"
     ">Description:\r\n"
@@ -31,14 +18,14 @@ const char* const kTemplateEnd =
 
 TEST(ProblemReport, JoinsTitleVersionAndSystemWithTheTemplate)
 {
-    SystemFacts failed;  // every query failed
-    failed.processorCount = 4294967295u;
     const struct { SystemFacts facts; std::string version, title, report; } rows[] = {
-        {ReleaseOnNt(), "Version:  2.0.1.0\r\n", "horalux.exe",
+        {{"C:\\Program Files\\Horalux\\horalux.exe", VersionFacts{0x00020000, 0x00010000, 0, {}, {}}, "BENCH7", 2,
+          8664, 9, OsFacts{2, 1, "Service Pack 1"}},
+         "Version:  2.0.1.0\r\n", "horalux.exe",
          ">Environment:\r\nApp:       horalux.exe\r\nVersion:  2.0.1.0\r\n\r\n"
          "Name:      BENCH7\r\nOS:        Windows NT Service Pack 1\r\nCPUS:      2\r\n"
          "CPU Type : 8664\r\nOEM Id:    9\r\n\r\n"},
-        {failed, "", "",
+        {{std::nullopt, std::nullopt, "Unknown", 4294967295u, 0, 0, std::nullopt}, "", "",  // all queries failed
          ">Environment:\r\nApp:       \r\n\r\nName:      Unknown\r\nOS:        \r\n"
          "CPUS:      4294967295\r\nCPU Type : 0\r\nOEM Id:    0\r\n\r\n"},
     };
@@ -53,21 +40,20 @@ TEST(ProblemReport, JoinsTitleVersionAndSystemWithTheTemplate)
 TEST(VersionText, ProductWordsDebugSuffixAndBuildLinesThatNeedFlagAndString)
 {
     constexpr uint32_t debug = VS_FF_DEBUG_FLAG, special = VS_FF_SPECIALBUILD_FLAG, priv = VS_FF_PRIVATEBUILD_FLAG;
-    const struct { uint32_t ms, ls, flags; bool strings; std::string text; } rows[] = {
-        {0xFFFF0007, 0x000A0003, 0, true, "Version:  65535.7.10.3\r\n"},
-        {0x00020000, 0x00010000, debug | special | priv, true,
-         "Version:  2.0.1.0 (Debug)\r\nSpecial Build: S1\r\nPrivate Build: P1\r\n"},
-        {0x00020000, 0x00010000, special | priv, false, "Version:  2.0.1.0\r\n"},
-        {0x00020000, 0x00010000, priv, true, "Version:  2.0.1.0\r\nPrivate Build: P1\r\n"},
-        {0x00020000, 0x00010000, special, true, "Version:  2.0.1.0\r\nSpecial Build: S1\r\n"},
+    const struct { uint32_t flags; bool strings; std::string end; } rows[] = {
+        {0, true, "\r\n"},
+        {debug | special | priv, true, " (Debug)\r\nSpecial Build: S1\r\nPrivate Build: P1\r\n"},
+        {special | priv, false, "\r\n"},
+        {priv, true, "\r\nPrivate Build: P1\r\n"},
+        {special, true, "\r\nSpecial Build: S1\r\n"},
     };
     for (const auto& row : rows) {
         SystemFacts facts;
-        facts.version = VersionFacts{row.ms, row.ls, row.flags, std::nullopt, std::nullopt};
+        facts.version = VersionFacts{0xFFFF0107, 0x000A0003, row.flags, std::nullopt, std::nullopt};
         if (row.strings) facts.version->specialBuild = "S1", facts.version->privateBuild = "P1";
         std::ostringstream out;
         AppendVersionText(out, facts);
-        EXPECT_EQ(out.str(), row.text) << row.flags;
+        EXPECT_EQ(out.str(), "Version:  65535.263.10.3" + row.end) << row.flags;
     }
 }
 

@@ -20,9 +20,6 @@ extern "C" __declspec(dllexport) ULONG WINAPI MAPISendMail(ULONG_PTR, ULONG_PTR 
                Text(m->lpszSubject) + " note " + Text(m->lpszNoteText);
     for (ULONG i = 0; i < m->nRecipCount; ++i)
         lastCall += " to" + std::to_string(m->lpRecips[i].ulRecipClass) + " " + Text(m->lpRecips[i].lpszName);
-    for (ULONG i = 0; i < m->nFileCount; ++i)
-        lastCall += " file@" + std::to_string(m->lpFiles[i].nPosition) + " " + Text(m->lpFiles[i].lpszPathName) +
-                    Text(m->lpFiles[i].lpszFileName);
     return answer;
 }
 
