@@ -9,7 +9,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 win32="$root/build/win32"
 exe="$win32/app/horalux.exe"
-driver_exe="$win32/tools/e2e-driver/e2e-driver.exe"
+driver_exe="$win32/tests/e2e/e2e-driver.exe"
 caption="Orvanel Systems, Inc. GPS Clock"
 export WINEPREFIX="$win32/bench-app-prefix" WINEDEBUG=-all HORALUX_TOOLS_DIR="$root/build/native/tools"
 . "$root/scripts/wine-env.sh"
@@ -40,8 +40,8 @@ printf 'executable                   %d bytes (%s)\n' "$(stat -c %s "$exe")" "$e
 
 start=$(date +%s.%N)
 /usr/lib/wine/wine64 "$exe" >/dev/null 2>&1 &
-driver wait "$caption" 30000 >/dev/null || { echo "no dialog"; exit 1; }
-until [ "$(driver visible "$caption")" = visible ]; do sleep 0.01; done
+driver wait "$caption" >/dev/null || { echo "no dialog"; exit 1; }
+until [ "$(driver state "$caption")" = "visible normal" ]; do sleep 0.01; done
 awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { printf "start-up to visible dialog   %.2f s\n", b - a }' 
 
 pid=$(pgrep -f 'horalux.exe' | head -n1)
@@ -52,11 +52,11 @@ driver tray "$caption" dblclick >/dev/null
 until [ "$(driver visible "$caption")" = visible ]; do sleep 0.01; done
 driver click "$caption" 57671 >/dev/null
 stretch "$pid" "synchronising every 1 s"
-sets=$(driver log "$caption" 1003 | grep -c 'Time Set')
+sets=$(driver text "$caption" 1003 | grep -c 'Time Set')
 echo "status lines 'Time Set' in the log: $sets"
 
 driver click "$caption" 57672 >/dev/null
-driver wait-gone "$caption" 10000 >/dev/null
+driver gone "$caption" >/dev/null
 stop_simulator
 stop_display
 /usr/lib/wine/wineserver -k 2>/dev/null

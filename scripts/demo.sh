@@ -12,7 +12,7 @@ seconds=${DEMO_SECONDS:-30}
 period=${DEMO_PERIOD:-2}
 
 exe="$build/app/horalux.exe"
-driver="$build/tools/e2e-driver/e2e-driver.exe"
+driver="$build/tests/e2e/e2e-driver.exe"
 for f in "$exe" "$driver" "$tools/gpsclock-sim"; do
   [ -e "$f" ] || { echo "demo: $f is missing; build first (make build)" >&2; exit 1; }
 done
@@ -29,8 +29,8 @@ drv() { /usr/lib/wine/wine64 "$driver" "$@" 2>/dev/null | tr -d '\r'; }
 finish() {
   trap - INT TERM EXIT
   echo "demo: stopping"
-  drv command "$title" 32774 >/dev/null # Exit
-  drv wait-gone "$title" 5000 >/dev/null
+  drv post "$title" 0x111 32774 0 >/dev/null # WM_COMMAND: the tray's Exit
+  drv gone "$title" >/dev/null
   /usr/lib/wine/wineserver -k 2>/dev/null
   [ -n "${app_pid:-}" ] && wait "$app_pid" 2>/dev/null
   stop_simulator
@@ -50,14 +50,14 @@ printf '[Communication]\r\nCommPort=com1\r\n[Update]\r\nFrequency=%s\r\n' "$peri
   >"$WINEPREFIX/drive_c/windows/horalux.INI"
 /usr/lib/wine/wine64 "$exe" run >/dev/null 2>&1 &
 app_pid=$!
-drv wait "$title" 20000 >/dev/null || { echo "demo: horalux.exe did not start" >&2; exit 1; }
+drv wait "$title" >/dev/null || { echo "demo: horalux.exe did not start" >&2; exit 1; }
 echo "demo: horalux.exe runs (period $period s) for $seconds s; Ctrl-C ends it sooner"
 
 shown=0
 successes=0
 end=$((SECONDS + seconds))
 while [ $SECONDS -lt $end ] && kill -0 "$app_pid" 2>/dev/null; do
-  mapfile -t lines < <(drv log "$title" 1003)
+  mapfile -t lines < <(drv text "$title" 1003 | grep .)
   # The log keeps the last 100 lines; print those not printed yet.
   if [ ${#lines[@]} -lt $shown ]; then shown=0; fi
   for ((i = shown; i < ${#lines[@]}; i++)); do
@@ -66,7 +66,7 @@ while [ $SECONDS -lt $end ] && kill -0 "$app_pid" 2>/dev/null; do
   done
   shown=${#lines[@]}
   if [ $successes -ge 3 ] && [ ! -f "$screenshot.done" ]; then
-    drv command "$title" 32773 >/dev/null # Configure: show the dialog
+    drv post "$title" 0x111 32773 0 >/dev/null # the tray's Configure: show the dialog
     sleep 1
     import -window root "$screenshot" 2>/dev/null && echo "demo: screenshot $screenshot"
     touch "$screenshot.done"

@@ -1,0 +1,155 @@
+// Steers horalux.exe from outside for the end-to-end journey and the demo,
+// one action a call:  e2e-driver COMMAND ARGS...
+// A TITLE is a top-level window's exact caption, an ID one of its controls.
+// Prints what it reads; exits 0 on success, 1 on a failure or time-out (the
+// reason on stderr), 2 on bad usage.
+#include <windows.h>
+
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Args = std::vector<std::string>;
+using Failure = std::runtime_error;
+
+// Polls until `done`; a minute is a hang guard, not a timing check.
+void WaitFor(const std::function<bool()>& done, const std::string& what)
+{
+    for (DWORD start = GetTickCount(); !done(); Sleep(50))
+        if (GetTickCount() - start >= 60000)
+            throw Failure("time-out waiting for " + what);
+}
+
+HWND Window(const std::string& title)
+{
+    HWND window = FindWindowA(nullptr, title.c_str());
+    if (!window)
+        throw Failure("no window \"" + title + "\"");
+    return window;
+}
+
+HWND Control(const std::string& title, const std::string& id)
+{
+    HWND control = GetDlgItem(Window(title), std::stoi(id));
+    if (!control)
+        throw Failure("no control " + id);
+    return control;
+}
+
+HWND WaitShown(const char* windowClass, const char* caption)
+{
+    HWND window = nullptr;
+    WaitFor([&] { return (window = FindWindowA(windowClass, caption)) && IsWindowVisible(window); },
+            windowClass + std::string(" ") + (caption ? caption : ""));
+    return window;
+}
+
+std::string TextOf(HWND window)
+{
+    std::string text(static_cast<size_t>(SendMessageA(window, WM_GETTEXTLENGTH, 0, 0)) + 1, '\0');
+    text.resize(static_cast<size_t>(SendMessageA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]))));
+    return text;
+}
+
+// A real key stroke, for whichever window has the focus.
+void Type(const std::string& name)
+{
+    const std::map<std::string, BYTE> keys = {{"escape", VK_ESCAPE}, {"enter", VK_RETURN}, {"space", VK_SPACE}, {"alt+f4", VK_F4}};
+    const BYTE key = keys.at(name), alt = key == VK_F4 ? VK_MENU : 0;
+    if (alt)
+        keybd_event(alt, 0, 0, 0);
+    keybd_event(key, 0, 0, 0);
+    keybd_event(key, 0, KEYEVENTF_KEYUP, 0);
+    if (alt)
+        keybd_event(alt, 0, KEYEVENTF_KEYUP, 0);
+}
+
+struct Command {
+    size_t least, most;
+    const char* usage;
+    void (*run)(const Args&);
+};
+
+const std::map<std::string, Command> kCommands = {
+    {"wait", {1, 1, "TITLE: wait until the window exists", [](const Args& a) {
+         WaitFor([&] { return FindWindowA(nullptr, a[0].c_str()) != nullptr; }, a[0]);
+     }}},
+    {"gone", {1, 1, "TITLE: wait until no such window exists", [](const Args& a) {
+         WaitFor([&] { return FindWindowA(nullptr, a[0].c_str()) == nullptr; }, a[0] + " to go");
+     }}},
+    {"state", {1, 1, "TITLE: print visible or hidden, then iconic or normal", [](const Args& a) {
+         HWND window = Window(a[0]);
+         std::printf("%s %s\n", IsWindowVisible(window) ? "visible" : "hidden", IsIconic(window) ? "iconic" : "normal");
+     }}},
+    {"enabled", {2, 9, "TITLE ID...: print enabled or disabled for each control", [](const Args& a) {
+         for (size_t i = 1; i < a.size(); ++i)
+             std::printf(i + 1 < a.size() ? "%s " : "%s\n", IsWindowEnabled(Control(a[0], a[i])) ? "enabled" : "disabled");
+     }}},
+    {"text", {1, 2, "TITLE [ID]: print the control's (or the window's) text", [](const Args& a) {
+         std::printf("%s\n", TextOf(a.size() > 1 ? Control(a[0], a[1]) : Window(a[0])).c_str());
+     }}},
+    {"set", {3, 3, "TITLE ID TEXT: set the control's text", [](const Args& a) {
+         SendMessageA(Control(a[0], a[1]), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(a[2].c_str()));
+     }}},
+    // Posted, not sent: a click may open a modal message box.
+    {"click", {2, 2, "TITLE ID: click the button, unless it is disabled", [](const Args& a) {
+         if (!IsWindowEnabled(Control(a[0], a[1])))
+             throw Failure("button " + a[1] + " is disabled");
+         PostMessageA(Control(a[0], a[1]), BM_CLICK, 0, 0);
+     }}},
+    {"post", {4, 4, "TITLE MESSAGE WPARAM LPARAM: post the message to the window", [](const Args& a) {
+         PostMessageA(Window(a[0]), std::stoul(a[1], nullptr, 0), std::stoul(a[2], nullptr, 0), std::stol(a[3], nullptr, 0));
+     }}},
+    {"keys", {1, 9, "KEY...: type escape, enter, space or alt+f4", [](const Args& a) {
+         for (const std::string& key : a)
+             Type(key);
+     }}},
+    {"menu", {0, 1, "[CHAR]: wait for a popup menu, choose the item with this mnemonic", [](const Args& a) {
+         HWND menu = WaitShown("#32768", nullptr);
+         if (!a.empty())
+             PostMessageA(menu, WM_CHAR, static_cast<unsigned char>(a[0][0]), 1);
+     }}},
+    {"msgbox", {1, 1, "CAPTION: wait for a message box, print its text, press OK", [](const Args& a) {
+         HWND box = WaitShown("#32770", a[0].c_str()), text = GetDlgItem(box, 0xFFFF);
+         std::printf("%s\n", text ? TextOf(text).c_str() : "");
+         PostMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
+         WaitFor([&] { return !IsWindow(box); }, "the message box to close");
+     }}},
+    {"rect", {1, 2, "TITLE [ID]: print the window's rectangle, or the control's in the client area", [](const Args& a) {
+         RECT r;
+         GetWindowRect(a.size() > 1 ? Control(a[0], a[1]) : Window(a[0]), &r);
+         MapWindowPoints(nullptr, a.size() > 1 ? Window(a[0]) : nullptr, reinterpret_cast<POINT*>(&r), 2);
+         std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+     }}},
+    // Sent, so the window has applied its limits and laid out its controls on return.
+    {"move", {5, 5, "TITLE X Y W H: move and size the window", [](const Args& a) {
+         if (!SetWindowPos(Window(a[0]), nullptr, std::stoi(a[1]), std::stoi(a[2]), std::stoi(a[3]), std::stoi(a[4]),
+                           SWP_NOZORDER | SWP_NOACTIVATE))
+             throw Failure("SetWindowPos failed");
+     }}},
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const Args args(argv + (argc > 1 ? 2 : 1), argv + argc);
+    auto command = argc > 1 ? kCommands.find(argv[1]) : kCommands.end();
+    if (command == kCommands.end() || args.size() < command->second.least || args.size() > command->second.most) {
+        for (const auto& entry : kCommands)
+            std::fprintf(stderr, "e2e-driver %s %s\n", entry.first.c_str(), entry.second.usage);
+        return 2;
+    }
+    try {
+        command->second.run(args);
+        return 0;
+    } catch (const std::exception& failure) {
+        std::fprintf(stderr, "e2e-driver %s: %s\n", argv[1], failure.what());
+        return 1;
+    }
+}
