@@ -1,6 +1,7 @@
 # make demo  - run horalux.exe under Wine against the simulated GPS clock
 # make test  - build everything and run all tests (native, Wine, end to end)
 # make bench - figures: one attempt's phases, the program's CPU and memory
+# make mutate - apply tests/mutations.txt one slip at a time: do the native tests notice?
 
 BUILD    ?= build
 NATIVE   := $(BUILD)/native
@@ -8,7 +9,7 @@ TSAN     := $(BUILD)/tsan
 WIN32DIR := $(BUILD)/win32
 JOBS     ?= $(shell nproc)
 
-.PHONY: all deps build test demo bench clean
+.PHONY: all deps build test demo bench mutate clean
 
 all: build
 
@@ -38,6 +39,10 @@ demo: build
 bench: build
 	@scripts/bench-sync.sh 20
 	@scripts/bench-app.sh 60
+
+# Not part of test: one native rebuild and test run per slip.
+mutate: deps
+	@scripts/mutate.sh
 
 clean:
 	rm -rf $(BUILD)
