@@ -19,7 +19,7 @@ public:
     // 3 without showing the dialog when the wake-up event could not be made.
     INT_PTR DoModal() override;
 
-    void StartSync() { sync_.StartSync(); }
+    void StartSync();
     void StopSync() { sync_.StopSync(); }
 
     bool PreTranslateMessage(MSG& msg) override;
@@ -37,7 +37,6 @@ private:
     void OnPaint();
     void OnDestroy();
     void OnWindowPosChanging(WINDOWPOS& pos);
-    LRESULT OnSyncStatus(int statusId, uint32_t errorCode);
     void UpdateControls() override;
 
     void LoadSettings();
@@ -46,11 +45,9 @@ private:
     void ShowStatusLog();
 
     // SyncHost
-    std::string PeriodText() override;
-    std::string PortText() override;
-    void* DialogWindow() override { return Handle(); }
     void ShowMessage(int stringId, const std::string& suffix) override;
     void ClearStatusLog() override;
+    void LogStatus(const std::string& line) override;
     void ShowStatusBoxText(const std::string& text) override;
     void ArmPeriodTimer(uint32_t milliseconds) override;
     void KillPeriodTimer() override;

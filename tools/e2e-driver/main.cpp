@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "sync/SyncMessages.h"
+#include "ui/TrayMessages.h"
 #include "tools/e2e-driver/BoldMenuItems.h"
 #include "tools/e2e-driver/IconImage.h"
 #include "tools/e2e-driver/ResourceModule.h"
@@ -306,8 +307,18 @@ int Run(const std::string& command, const Args& args)
             return rc;
         const int first = Number(args[1]);
         const int count = Number(args[2]);
+        // Statuses arrive at the sync runtime's message-only window in the
+        // dialog's process.
+        DWORD pid = 0;
+        GetWindowThreadProcessId(t.window, &pid);
+        HWND receiver = nullptr;
+        for (HWND w = nullptr; (w = FindWindowExA(HWND_MESSAGE, w, SYNC_STATUS_WINDOW_CLASS, nullptr)) != nullptr;) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            if (owner == pid) receiver = w;
+        }
         for (int id = first; id < first + count; ++id)
-            PostMessageA(t.window, WM_SYNC_STATUS, static_cast<WPARAM>(id), 0);
+            PostMessageA(receiver, WM_SYNC_STATUS, static_cast<WPARAM>(id), 0);
         return 0;
     }
     if (command == "syscommand") {

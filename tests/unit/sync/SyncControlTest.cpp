@@ -2,207 +2,106 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <string>
-#include <vector>
-
 #include "clocklink/Win32Error.h"
-#include "sync/StatusTexts.h"
-#include "tests/unit/support/VirtualTicker.h"
+#include "tests/unit/support/FakeClockLine.h"
+#include "tests/unit/support/FakeSystemError.h"
 
 namespace {
 
-class FakeHost : public SyncHost {
-public:
-    std::string period = "60";
-    std::string port = "com1";
-    std::vector<std::string> calls;
-    std::vector<std::string> boxTexts;
-    uint32_t armedMs = 0;
-
-    std::string PeriodText() override { return period; }
-    std::string PortText() override { return port; }
-    void* DialogWindow() override { return this; }
-    void ShowMessage(int id, const std::string& suffix) override {
-        calls.push_back("message " + std::to_string(id) + suffix);
-    }
-    void ClearStatusLog() override { calls.push_back("clear log"); }
-    void ShowStatusBoxText(const std::string& text) override { boxTexts.push_back(text); }
-    void ArmPeriodTimer(uint32_t ms) override {
-        armedMs = ms;
-        calls.push_back("arm");
-    }
-    void KillPeriodTimer() override { calls.push_back("kill"); }
-    void UpdateControls() override { calls.push_back("update"); }
-};
-
-class FakeRuntime : public SyncRuntime {
-public:
-    explicit FakeRuntime(std::vector<std::string>& calls) : calls_(calls) {}
+// Host and runtime write what they are asked into one transcript.
+struct Host : SyncHost, SyncRuntime {
+    std::string calls;
     bool launchSucceeds = true;
-    bool workerQuitsOnStop = true;
-    std::vector<std::shared_ptr<SyncThreadState>> launched;
-    int wakes = 0;
-    VirtualTicker ticker{5000};
+    uint32_t workerQuitsAfterMs = 0;   // from the stop request; 0: never
+    std::shared_ptr<SyncThreadState> launched;
+    SyncControl* attached = nullptr;
+    VirtualTicker ticker;
 
+    void ShowMessage(int id, const std::string& suffix) override { calls += "message " + std::to_string(id) + suffix + ";"; }
+    void ClearStatusLog() override { calls += "clear;"; }
+    void LogStatus(const std::string& line) override { calls += "log " + line + ";"; }
+    void ShowStatusBoxText(const std::string& text) override { calls += text + ";"; }
+    void ArmPeriodTimer(uint32_t ms) override { calls += "arm " + std::to_string(ms) + ";"; }
+    void KillPeriodTimer() override { calls += "kill;"; }
+    void UpdateControls() override { calls += "update;"; }
+
+    void Attach(SyncControl* control) override { attached = control; }
     bool LaunchWorker(const std::shared_ptr<SyncThreadState>& state, CWin32Error& failure) override {
-        calls_.push_back("launch");
-        if (!launchSucceeds) {
-            failure = CWin32Error("_beginthread");
-            return false;
-        }
-        launched.push_back(state);
-        return true;
+        calls += "launch " + state->portName + ";";
+        fake_system_error::SetLastErrorCode(5);
+        failure = CWin32Error("_beginthread");
+        if (launchSucceeds) launched = state;
+        return launchSucceeds;
     }
     void SetWakeEvent() override {
-        ++wakes;
-        // A worker that is waiting wakes, sees the stop and quits.
-        for (auto& s : launched)
-            if (workerQuitsOnStop && s->flags == SYNC_STOP_REQUESTED && s->workerAlive) {
-                s->flags = SYNC_STOPPED;
-                s->workerAlive = false;
-            }
+        calls += "wake;";
+        if (!launched || launched->flags != SYNC_STOP_REQUESTED || workerQuitsAfterMs == 0) return;
+        const uint32_t quitAt = ticker.now + workerQuitsAfterMs;
+        ticker.onSleep = [this, quitAt] { if (static_cast<int32_t>(ticker.now - quitAt) >= 0) launched->workerAlive = false; };
     }
     Ticker& Clock() override { return ticker; }
-
-private:
-    std::vector<std::string>& calls_;
 };
 
-class SyncControlTest : public ::testing::Test {
-protected:
-    FakeHost host;
-    FakeRuntime runtime{host.calls};
-    SyncControl control{host, runtime};
+const StringLookup kNoTable = [](int, std::string&) { return false; };
+
+struct SyncControlTest : ::testing::Test {
+    Host host;
+    std::unique_ptr<SyncControl> control = std::make_unique<SyncControl>(host, host, kNoTable);
 };
 
-TEST_F(SyncControlTest, StartFillsAFreshRecordLaunchesArmsAndWakesAtOnce) {
-    host.period = "60abc";
-    host.port = "com2";
-    control.StartSync();
-    ASSERT_EQ(runtime.launched.size(), 1u);
-    const SyncThreadState& s = *runtime.launched[0];
-    EXPECT_EQ(&s, &control.State());
-    EXPECT_EQ(s.flags, SYNC_STOPPED);
-    EXPECT_EQ(s.portName, "com2");
-    EXPECT_EQ(s.dialogWindow, &host);
-    EXPECT_TRUE(s.workerAlive);
-    EXPECT_EQ(host.armedMs, 60000u);
-    // stop first, clear (dropping the old worker's queued reports) before the
-    // launch, arm, wake (the first attempt runs at once), update
-    EXPECT_EQ(host.calls, (std::vector<std::string>{"kill", "update", "clear log", "launch", "arm", "update"}));
-    EXPECT_EQ(runtime.wakes, 2);
+TEST_F(SyncControlTest, StartChecksThePeriodAndThePortFirst) {
+    control->StartSync("0", "com5");
+    control->StartSync("1", "");
+    EXPECT_EQ(host.calls, "message 134;message 163;");
 }
 
-TEST_F(SyncControlTest, PeriodBelowOneSecondIsRefusedBeforeAnythingChanges) {
-    for (const char* text : {"0", "-5", "abc", ""}) {
-        host.calls.clear();
-        host.period = text;
-        control.StartSync();
-        EXPECT_EQ(host.calls, std::vector<std::string>{"message 134"}) << "period '" << text << "'";
-    }
-    EXPECT_TRUE(runtime.launched.empty());
-    EXPECT_EQ(runtime.wakes, 0);
-}
-
-TEST_F(SyncControlTest, EmptyPortIsRefused) {
-    host.port = "";
-    control.StartSync();
-    EXPECT_EQ(host.calls, std::vector<std::string>{"message 163"});
-    EXPECT_TRUE(runtime.launched.empty());
-}
-
-TEST_F(SyncControlTest, ThreadThatCannotBeCreatedIsReportedAndNoTimerArmed) {
-    runtime.launchSucceeds = false;
-    control.StartSync();
-    ASSERT_EQ(host.calls.size(), 5u);
-    EXPECT_EQ(host.calls[4].rfind("message 165_beginthread\n", 0), 0u);
-    EXPECT_EQ(host.armedMs, 0u);
-    EXPECT_EQ(control.State().flags, SYNC_STOPPED);
-    EXPECT_FALSE(control.State().workerAlive);
-}
-
-TEST_F(SyncControlTest, StopRequestsTheEndAndWaitsOnlyWhileTheWorkerLives) {
-    control.StopSync();   // nothing started: no wait at all
-    EXPECT_TRUE(host.boxTexts.empty());
-    control.StartSync();
-    control.StopSync();
-    EXPECT_EQ(runtime.launched[0]->flags, SYNC_STOPPED);
-    EXPECT_TRUE(host.boxTexts.empty());
-}
-
-TEST_F(SyncControlTest, StopWaitShowsTheCountdownAndGivesUpAfterASecond) {
-    runtime.workerQuitsOnStop = false;
-    control.StartSync();
-    const uint32_t before = runtime.ticker.Now();
-    control.StopSync();
-    EXPECT_EQ(runtime.ticker.Now() - before, 1000u);
-    ASSERT_EQ(host.boxTexts.size(), 10u);
-    EXPECT_EQ(host.boxTexts.front(), "Waiting for thread to quit, time out in 1000 ms...");
-    EXPECT_EQ(host.boxTexts.back(), "Waiting for thread to quit, time out in 100 ms...");
-    EXPECT_EQ(control.State().flags, SYNC_STOP_REQUESTED);
-}
-
-TEST_F(SyncControlTest, StartWhileTheOldWorkerHasNotQuitIsRefused) {
-    runtime.workerQuitsOnStop = false;
-    control.StartSync();
+TEST_F(SyncControlTest, StartLaunchesAFreshWorkerArmsTheTimerAndWakesIt) {
+    host.workerQuitsAfterMs = 1;
+    control->StartSync(" 60s", "com5");
+    EXPECT_EQ(host.calls, "kill;wake;update;clear;launch com5;arm 60000;wake;update;");
+    EXPECT_EQ(host.attached, control.get());
+    ASSERT_TRUE(host.launched);
+    EXPECT_EQ(&control->State(), host.launched.get());
+    EXPECT_EQ(host.launched->flags, SYNC_STOPPED);
+    EXPECT_TRUE(host.launched->workerAlive);
     host.calls.clear();
-    control.StartSync();
-    EXPECT_EQ(host.calls.back(), "message 164");
-    EXPECT_EQ(runtime.launched.size(), 1u);
+    control->OnPeriodTick();
+    control->OnStatus(StatusFromMessage(IDS_TIME_SET, 86399));
+    EXPECT_EQ(host.calls, "wake;log Time Set 23:59:59 UTC ;update;");
 }
 
-TEST_F(SyncControlTest, SecondStartGivesTheNewWorkerItsOwnRecord) {
-    control.StartSync();
-    control.StartSync();
-    ASSERT_EQ(runtime.launched.size(), 2u);
-    EXPECT_NE(runtime.launched[0].get(), runtime.launched[1].get());
-    EXPECT_EQ(runtime.launched[1]->flags, SYNC_STOPPED);
-    EXPECT_EQ(&control.State(), runtime.launched[1].get());
+TEST_F(SyncControlTest, FailedLaunchIsShownWithItsReason) {
+    host.launchSucceeds = false;
+    control->StartSync("60", "com5");
+    EXPECT_EQ(host.calls, "kill;wake;update;clear;launch com5;message 165_beginthread\nAccess is denied.\r\n;");
+    EXPECT_FALSE(control->State().workerAlive);
 }
 
-TEST(SyncThreadState, WorkerWritesNeverUndoAStopRequest) {
-    SyncThreadState s;
-    s.flags = SYNC_STOPPED;
-    s.RequestStop();
-    EXPECT_FALSE(s.MarkWorkerStarted());
-    EXPECT_FALSE(s.RecordOutcome(SYNC_RUNNING | SYNC_LAST_OK));
-    EXPECT_EQ(s.flags, SYNC_STOP_REQUESTED);
-
-    s.flags = SYNC_STOPPED;
-    EXPECT_TRUE(s.MarkWorkerStarted());
-    EXPECT_EQ(s.flags, SYNC_RUNNING);
-    EXPECT_TRUE(s.RecordOutcome(SYNC_RUNNING | SYNC_LAST_FAILED));
-    EXPECT_EQ(s.flags, SYNC_RUNNING | SYNC_LAST_FAILED);
+TEST_F(SyncControlTest, StopWaitsASecondAtMostCountingDownAndAStuckWorkerBlocksTheNextStart) {
+    control->StartSync("60", "com5");
+    host.calls.clear();
+    control->StopSync();
+    EXPECT_EQ(control->State().flags, SYNC_STOP_REQUESTED);
+    std::string countdown = "kill;wake;";
+    for (int left = 1000; left > 0; left -= 100)
+        countdown += "Waiting for thread to quit, time out in " + std::to_string(left) + " ms...;";
+    EXPECT_EQ(host.calls, countdown + "update;");
+    EXPECT_EQ(host.ticker.now, 1000u);
+    host.calls.clear();
+    control->StartSync("60", "com5");   // the old worker would still hold the port
+    EXPECT_EQ(host.calls.substr(host.calls.size() - 19), "update;message 164;");
 }
 
-TEST_F(SyncControlTest, HugePeriodIsHeldAtTheLongestTimer) {
-    host.period = "4294968";
-    control.StartSync();
-    EXPECT_EQ(host.armedMs, 0x7FFFFFFFu);
-}
-
-TEST(SyncControlLifetime, DialogGoingAwayStopsTheWorkerAndWaitsASecondAtMost) {
-    for (const uint32_t quitsAfterMs : {300u, 5000u}) {
-        FakeHost host;
-        FakeRuntime runtime{host.calls};
-        runtime.workerQuitsOnStop = false;
-        std::shared_ptr<SyncThreadState> record;
-        {
-            SyncControl control(host, runtime);
-            control.StartSync();
-            record = runtime.launched[0];
-            runtime.ticker.onAdvance = [&](uint32_t) {
-                if (runtime.ticker.Slept() >= quitsAfterMs) record->workerAlive = false;
-            };
-            runtime.wakes = 0;
-        }
-        EXPECT_EQ(record->flags, SYNC_STOP_REQUESTED);
-        EXPECT_EQ(runtime.wakes, 1);
-        EXPECT_EQ(runtime.ticker.Slept(), std::min(quitsAfterMs, 1000u));
-        EXPECT_EQ(record->workerAlive, quitsAfterMs > 1000);
-        EXPECT_EQ(record.use_count(), 2);   // ours and the fake worker's
-    }
+TEST_F(SyncControlTest, DestructionStopsAndWakesTheWorkerAndWaitsWithoutACountdown) {
+    host.workerQuitsAfterMs = 300;
+    control->StartSync("60", "com5");
+    const std::shared_ptr<SyncThreadState> worker = host.launched;
+    host.calls.clear();
+    control.reset();
+    EXPECT_EQ(host.calls, "wake;");
+    EXPECT_EQ(worker->flags, SYNC_STOP_REQUESTED);
+    EXPECT_EQ(host.ticker.now, 300u);
+    EXPECT_EQ(host.attached, nullptr);
 }
 
 }  // namespace

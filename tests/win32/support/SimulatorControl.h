@@ -28,20 +28,6 @@ inline std::string ReadWholeFile(const std::string& path)
     return text.str();
 }
 
-// Bytes the simulator received since its last change of switches.
-inline std::string SimulatorReceived()
-{
-    std::istringstream log(ReadWholeFile(SimulatorFile("HORALUX_SIM_LOG")));
-    std::string bytes;
-    std::string line;
-    while (std::getline(log, line)) {
-        if (line.compare(0, 17, "# control applied") == 0) bytes.clear();
-        if (line.size() == 5 && line.compare(0, 2, "rx") == 0)
-            bytes += static_cast<char>(std::strtoul(line.c_str() + 3, nullptr, 16));
-    }
-    return bytes;
-}
-
 // Gives the running simulator new switches (see tools/gpsclock-sim.cpp; ""
 // restores its start-up ones) and waits until it has taken them.
 inline bool SetSimulatorSwitches(const std::string& switches)
