@@ -1,154 +1,106 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <climits>
 #include <map>
 #include <random>
 #include <thread>
 
+#include "clocklink/Win32Error.h"
 #include "sync/NearestDate.h"
 #include "sync/Period.h"
-#include "sync/StatusLine.h"
 #include "sync/StatusLog.h"
+#include "sync/SyncControl.h"
 #include "sync/SyncWorker.h"
 #include "tests/unit/support/FakeClockLine.h"
-#include "tests/unit/support/FakeSystemError.h"
 
 namespace {
 
 using Ids = std::vector<int>;
 
 // Each Wait runs the next step; when the steps run out the worker is asked to stop.
-struct ScriptedEvent : WakeEvent {
-    SyncThreadState& state;
-    std::vector<std::function<void()>> steps;
-    uint32_t error = 0, failingWait = 0;   // 1-based
-    int waits = 0, drops = 0;
-    bool always = false;                    // awake for ever (the race)
-    explicit ScriptedEvent(SyncThreadState& s) : state(s) {}
-    bool Open(uint32_t& e) override { return (e = error) == 0 || failingWait != 0; }
+struct Worker : WakeEvent, SystemClock, StatusSink {
+    SyncThreadState state;
+    VirtualTicker ticker;
+    FakeClockLine line{ticker};
+    std::vector<std::function<void()>> steps{2};
+    uint32_t eventError = 0, failingWait = 0, setError = 0;   // failingWait: 1-based
+    int waits = 0, drops = 0, broadcasts = 0;
+    bool always = false;                                       // awake for ever (the race)
+    UtcTime now{2026, 12, 0, 6, 12, 34, 50, 250}, set;
+    std::vector<SyncStatus> posted;
+    std::vector<uint32_t> flags;                               // at each post
+
+    Worker() { state.flags = SYNC_STOPPED; state.portName = "com5"; }
+    void Run() { RunSyncWorker(state, SyncWorkerDeps{line, ticker, *this, *this, *this}); }
+    bool Open(uint32_t& e) override { return (e = eventError) == 0 || failingWait != 0; }
     bool Wait(uint32_t& e) override {
         if (always) return true;
-        if (++waits == static_cast<int>(failingWait)) return (e = error) == 0;
+        if (++waits == static_cast<int>(failingWait)) return (e = eventError) == 0;
         if (static_cast<size_t>(waits) > steps.size()) state.RequestStop();
         else if (steps[waits - 1]) steps[waits - 1]();
         return true;
     }
     void DropPending() override { ++drops; }
-};
-
-struct FakeClock : SystemClock {
-    UtcTime now{2026, 12, 0, 6, 12, 34, 50, 250}, set;
-    uint32_t setError = 0;
     UtcTime Now() override { return now; }
     bool Set(const UtcTime& t, uint32_t& e) override { set = t; return (e = setError) == 0; }
-};
-
-struct Sink : StatusSink {
-    const SyncThreadState& state;
-    std::vector<SyncStatus> posted;
-    std::vector<uint32_t> flags;
-    int broadcasts = 0;
-    explicit Sink(const SyncThreadState& s) : state(s) {}
     void Post(const SyncStatus& s) override { posted.push_back(s); flags.push_back(state.flags); }
     void BroadcastTimeChange() override { ++broadcasts; }
     Ids ids() const { Ids v; for (const auto& s : posted) v.push_back(s.id); return v; }
 };
 
-struct Worker {
-    SyncThreadState state;
-    VirtualTicker ticker;
-    FakeClockLine line{ticker};
-    FakeClock clock;
-    ScriptedEvent event{state};
-    Sink sink{state};
-    Worker() { state.flags = SYNC_STOPPED; state.portName = "com5"; }
-    void Wake(int wakes) {
-        event.steps.resize(std::max<size_t>(event.steps.size(), wakes));
-        RunSyncWorker(state, SyncWorkerDeps{line, ticker, clock, event, sink});
-    }
-};
-
-struct WorkerTest : ::testing::Test, Worker {};
-
-TEST_F(WorkerTest, EachWakeUpSetsTheClocksTimeOnTodayAndReportsIt) {
-    line.reply = "123:23:59:58\r\n";
-    Wake(2);
-    EXPECT_EQ(line.opened, "com5;com5;");
-    EXPECT_EQ(line.breaks, 2);
-    EXPECT_EQ(line.written, "b00dg\r\nTUb00dg\r\nTU");
-    EXPECT_EQ(sink.ids(), (Ids{IDS_TIME_SET, IDS_TIME_SET, IDS_STOPPED}));
-    EXPECT_EQ(sink.flags[1], SYNC_RUNNING | SYNC_LAST_OK);
-    EXPECT_EQ(sink.posted[0].hour * 10000 + sink.posted[0].minute * 100 + sink.posted[0].second, 235958);
-    EXPECT_EQ(sink.broadcasts, 2);
-    EXPECT_EQ(event.drops, 2);
-    const UtcTime& s = clock.set;
-    EXPECT_EQ((std::vector<int>{s.year, s.month, s.day, s.hour, s.minute, s.second, s.milliseconds}),
-              (std::vector<int>{2026, 12, 6, 23, 59, 58, 0}));
-    EXPECT_EQ(state.flags, SYNC_STOPPED);
+TEST(Worker, EachWakeUpSetsTheClocksTimeOnTodayAndReportsIt) {
+    Worker t;
+    t.line.reply = "123:23:59:58\r\n";
+    t.Run();
+    EXPECT_EQ(t.line.written, "b00dg\r\nTUb00dg\r\nTU");
+    const SyncStatus& p = t.posted[1];
+    EXPECT_EQ((Ids{p.id, p.hour, p.minute, p.second, t.line.breaks, t.broadcasts, t.drops}), (Ids{151, 23, 59, 58, 2, 2, 2}));
+    EXPECT_EQ((Ids{t.set.year, t.set.month, t.set.day, t.set.hour, t.set.minute, t.set.second, t.set.milliseconds}),
+              (Ids{2026, 12, 6, 23, 59, 58, 0}));
 }
 
-struct Case { const char* name; std::function<void(Worker&)> arrange; Ids ids; uint32_t code; };
+// Two wake-ups, then the stop: what was posted, the code the record keeps,
+// the flags at the first post, the ports opened and the virtual time taken.
+struct Case { const char* name; std::function<void(Worker&)> arrange; Ids ids; uint32_t code, flags; const char* opened; uint32_t maxMs; };
+const uint32_t kFailed = SYNC_RUNNING | SYNC_LAST_FAILED;
+const int kRead = IDS_READ_FAILED;
 
-TEST_F(WorkerTest, FailuresOfAnAttemptAreReportedAndTheWorkerWaitsOn) {
+TEST(Worker, EveryOutcomeOfAnAttemptAndEveryStop) {
     const Case cases[] = {
-        {"port missing", [](Worker& t) { t.line.openSucceeds = false; }, {IDS_OPEN_PORT_FAILED}, 0},
-        {"no echo", [](Worker& t) { t.line.noEcho = "U"; }, {IDS_NO_ECHO}, 0},
-        {"never quiet", [](Worker& t) { t.line.chatterMs = 600000; }, {IDS_READ_FAILED}, 0},
-        {"short reply", [](Worker& t) { t.line.reply = "1:2:3:4\r\n"; }, {IDS_READ_FAILED}, 0},
-        {"unparseable", [](Worker& t) { t.line.reply = "123:24:00:00\r\n"; }, {IDS_PARSE_FAILED}, 0}};
-    for (const Case& c : cases) {
-        Worker t;
-        c.arrange(t);
-        t.Wake(2);
-        const int id = c.ids[0];
-        EXPECT_EQ(t.sink.ids(), (Ids{id, id, IDS_STOPPED})) << c.name;
-        EXPECT_EQ(t.sink.flags[1], SYNC_RUNNING | SYNC_LAST_FAILED) << c.name;
-        EXPECT_EQ(t.clock.set.year, 0) << c.name;
-    }
-}
-
-TEST_F(WorkerTest, FailuresThatEndTheWorkerCarryTheirCode) {
-    const Case cases[] = {
-        {"set refused", [](Worker& t) { t.clock.setError = 1314; }, {IDS_SET_TIME_FAILED, IDS_STOPPED}, 1314},
-        {"port settings", [](Worker& t) { t.line.settingsError = 31; }, {IDS_INIT_PORT_FAILED, IDS_STOPPED}, 31},
-        {"event", [](Worker& t) { t.event.error = 2; }, {IDS_OPEN_EVENT_FAILED, IDS_STOPPED}, 2},
-        {"second wait", [](Worker& t) { t.event.error = 6; t.event.failingWait = 2; },
-         {IDS_TIME_SET, IDS_OPEN_EVENT_FAILED, IDS_STOPPED}, 6},
+        {"success", [](Worker&) {}, {151, 151, 167}, 0, SYNC_RUNNING | SYNC_LAST_OK, "com5;com5;", 2000},
+        {"port missing", [](Worker& t) { t.line.openSucceeds = false; }, {155, 155, 167}, 0, kFailed, "com5;com5;", 10},
+        {"no echo", [](Worker& t) { t.line.noEcho = "U"; }, {157, 157, 167}, 0, kFailed, "com5;com5;", 2000},
+        {"never quiet", [](Worker& t) { t.line.chatterMs = 600000; }, {kRead, kRead, 167}, 0, kFailed, "com5;com5;", 7000},
+        {"short reply", [](Worker& t) { t.line.reply = "1:2:3:4\r\n"; }, {kRead, kRead, 167}, 0, kFailed, "com5;com5;", 3000},
+        {"unparseable", [](Worker& t) { t.line.reply = "123:24:00:00\r\n"; }, {159, 159, 167}, 0, kFailed, "com5;com5;", 2000},
+        {"set refused", [](Worker& t) { t.setError = 1314; }, {160, 167}, 1314, SYNC_RUNNING, "com5;", 1000},
+        {"port settings", [](Worker& t) { t.line.settingsError = 31; }, {156, 167}, 31, SYNC_RUNNING, "com5;", 0},
+        {"event", [](Worker& t) { t.eventError = 2; }, {152, 167}, 2, SYNC_STOPPED, "", 0},
+        {"second wait", [](Worker& t) { t.eventError = 6; t.failingWait = 2; }, {151, 152, 167}, 6,
+         SYNC_RUNNING | SYNC_LAST_OK, "com5;", 1000},
         {"exception", [](Worker& t) { t.line.throwOnBreak = true; fake_system_error::SetLastErrorCode(8); },
-         {IDS_UNEXPECTED_ERROR, IDS_STOPPED}, 8}};
-    for (const Case& c : cases) {
-        Worker t;
-        c.arrange(t);
-        t.Wake(3);
-        EXPECT_EQ(t.sink.ids(), c.ids) << c.name;
-        EXPECT_EQ(t.sink.posted[c.ids.size() - 2].error, c.code) << c.name;
-        EXPECT_EQ(t.state.lastError, c.code) << c.name;
-        EXPECT_EQ(t.state.flags, SYNC_STOPPED) << c.name;
-    }
-}
-
-TEST_F(WorkerTest, StopIsNoticedWhileWaitingDrainingAndReadingAndNeverUndone) {
-    const Case cases[] = {
-        {"before the start", [](Worker& t) { t.state.RequestStop(); }, {IDS_STOPPED}, 0},   // code: attempts
-        {"while waiting", [](Worker& t) { t.event.steps = {[&t] { t.state.RequestStop(); }}; }, {IDS_STOPPED}, 0},
-        {"in the drain", [](Worker& t) {
+         {161, 167}, 8, SYNC_RUNNING, "com5;", 0},
+        {"stop before the start", [](Worker& t) { t.state.RequestStop(); }, {167}, 0, SYNC_STOPPED, "", 0},
+        {"stop while waiting", [](Worker& t) { t.steps[0] = [&t] { t.state.RequestStop(); }; }, {167}, 0, SYNC_STOPPED, "", 0},
+        {"stop in the drain", [](Worker& t) {
              t.line.chatterMs = 2000;
              t.ticker.onSleep = [&t] { if (t.line.flushes == 2) t.state.RequestStop(); };
-         }, {IDS_STOPPED}, 1},
-        {"in the reply read", [](Worker& t) {
+         }, {167}, 0, SYNC_STOPPED, "com5;", 1000},
+        {"stop in the reply read", [](Worker& t) {
              t.line.replyDelayMs = 2000;
              t.ticker.onSleep = [&t] { if (t.line.written.size() == 9) t.state.RequestStop(); };
-         }, {IDS_READ_FAILED, IDS_STOPPED}, 1}};
+         }, {kRead, 167}, 0, SYNC_STOP_REQUESTED, "com5;", 1000}};
     for (const Case& c : cases) {
         Worker t;
         c.arrange(t);
-        t.Wake(3);
-        EXPECT_EQ(t.sink.ids(), c.ids) << c.name;
-        EXPECT_LE(t.ticker.now, 1000u) << c.name;
-        EXPECT_EQ(t.line.opened.size(), 5 * c.code) << c.name;
-        EXPECT_EQ(t.line.written.find("TU"), c.ids.size() == 1 ? std::string::npos : 7) << c.name;
-        EXPECT_EQ(t.sink.flags[0], c.ids.size() == 1 ? SYNC_STOPPED : SYNC_STOP_REQUESTED) << c.name;
+        t.Run();
+        EXPECT_EQ(t.ids(), c.ids) << c.name;
+        EXPECT_EQ(t.posted[c.ids.size() - 2 + (c.ids.size() == 1)].error, c.code) << c.name;
+        EXPECT_EQ(t.state.lastError, c.code) << c.name;
+        EXPECT_EQ(t.flags[0], c.flags) << c.name;
+        EXPECT_EQ(t.line.opened, c.opened) << c.name;
+        EXPECT_LE(t.ticker.now, c.maxMs) << c.name;
+        EXPECT_EQ(t.state.flags, SYNC_STOPPED) << c.name;
     }
 }
 
@@ -158,17 +110,14 @@ TEST(StopRace, StopAlwaysWinsOverTheWorkersOwnWrites) {
     std::mt19937 random(12345);
     for (int round = 0; round < 100; ++round) {
         Worker t;
-        t.event.always = true;
+        t.always = true;
         t.line.openSucceeds = round % 3 != 0;
-        std::thread worker([&] { RunSyncWorker(t.state, SyncWorkerDeps{t.line, t.ticker, t.clock, t.event, t.sink}); });
+        std::thread worker([&] { t.Run(); });
         std::this_thread::sleep_for(std::chrono::microseconds(random() % 300));
         t.state.RequestStop();
         worker.join();
-        bool stopped = false;
-        for (const uint32_t f : t.sink.flags) {
-            EXPECT_FALSE(stopped && (f & SYNC_RUNNING)) << "round " << round;
-            stopped = stopped || !(f & SYNC_RUNNING);
-        }
+        for (size_t i = 1; i < t.flags.size(); ++i)   // once without the running bit, never again with it
+            EXPECT_FALSE((t.flags[i] & SYNC_RUNNING) && !(t.flags[i - 1] & SYNC_RUNNING)) << round;
         EXPECT_EQ(t.state.flags, SYNC_STOPPED);
     }
 }
@@ -214,19 +163,96 @@ TEST(StatusLog, KeepsTheLastHundredLinesEndedByCrLf) {
     EXPECT_EQ(log.Text().substr(0, 16), "t line1\r\r\nt line");
     EXPECT_EQ(log.Text().substr(log.Text().size() - 12), "t line100\r\r\n");
     log.Clear();
-    log.Append("a", "b");
-    EXPECT_EQ(log.Text() + std::to_string(log.LineCount()), "a b\r\n1");
+    EXPECT_EQ(log.Text() + std::to_string(log.LineCount()), "0");
 }
 
 TEST(Period, ReadAsAtoiWouldAndHeldWithinTheTimersReach) {
     const std::pair<const char*, int> texts[] = {{" +60s", 60}, {"-5", -5}, {"x", 0},
                                                  {"99999999999", INT_MAX}, {"-99999999999", INT_MIN}};
     for (const auto& t : texts) EXPECT_EQ(ParsePeriodSeconds(t.first), t.second) << t.first;
-    EXPECT_EQ(PeriodMilliseconds(0), 0u);
-    EXPECT_EQ(PeriodMilliseconds(60), 60000u);
-    EXPECT_EQ(PeriodMilliseconds(2147483), 2147483000u);
-    EXPECT_EQ(PeriodMilliseconds(2147484), kLongestTimerMs);
-    EXPECT_EQ(PeriodMilliseconds(INT_MAX), 0x7FFFFFFFu);
+    EXPECT_EQ((std::vector<uint32_t>{PeriodMilliseconds(0), PeriodMilliseconds(60), PeriodMilliseconds(2147483),
+                                     PeriodMilliseconds(2147484), PeriodMilliseconds(INT_MAX)}),
+              (std::vector<uint32_t>{0, 60000, 2147483000, 0x7FFFFFFF, 0x7FFFFFFF}));
+}
+
+// Host and runtime write what they are asked into one transcript; the worker
+// launched quits workerQuitsAfterMs after a wake-up with the stop (0: never).
+struct Host : SyncHost, SyncRuntime {
+    std::string calls;
+    bool launchSucceeds = true;
+    uint32_t workerQuitsAfterMs = 0;
+    std::shared_ptr<SyncThreadState> launched;
+    SyncControl* attached = nullptr;
+    VirtualTicker ticker;
+
+    void ShowMessage(int id, const std::string& suffix) override { calls += "message " + std::to_string(id) + suffix + ";"; }
+    void ClearStatusLog() override { calls += "clear;"; }
+    void LogStatus(const std::string& line) override { calls += "log " + line + ";"; }
+    void ShowStatusBoxText(const std::string& text) override { calls += text + ";"; }
+    void ArmPeriodTimer(uint32_t ms) override { calls += "arm " + std::to_string(ms) + ";"; }
+    void KillPeriodTimer() override { calls += "kill;"; }
+    void UpdateControls() override { calls += "update;"; }
+    void Attach(SyncControl* control) override { attached = control; }
+    bool LaunchWorker(const std::shared_ptr<SyncThreadState>& state, CWin32Error& failure) override {
+        calls += "launch " + state->portName + ";";
+        fake_system_error::SetLastErrorCode(5);
+        failure = CWin32Error("_beginthread");
+        if (launchSucceeds) launched = state;
+        return launchSucceeds;
+    }
+    void SetWakeEvent() override {
+        calls += "wake;";
+        if (!launched || launched->flags != SYNC_STOP_REQUESTED || !workerQuitsAfterMs) return;
+        const uint32_t quitAt = ticker.now + workerQuitsAfterMs;
+        ticker.onSleep = [this, quitAt] { launched->workerAlive = launched->workerAlive && ticker.now < quitAt; };
+    }
+    Ticker& Clock() override { return ticker; }
+};
+
+const StringLookup kNoTable = [](int, std::string&) { return false; };
+
+TEST(SyncControl, StartChecksItsInputsLaunchesArmsWakesLogsAndItsEndWakesTheWorker) {
+    Host host;
+    host.launchSucceeds = false;
+    {
+        SyncControl control(host, host, kNoTable);
+        EXPECT_EQ(host.attached, &control);
+        control.StartSync("0", "com5");
+        control.StartSync("1", "");
+        control.StartSync("60", "com5");
+        EXPECT_FALSE(control.State().workerAlive);
+        host.launchSucceeds = true;
+        control.StartSync(" 60s", "com5");
+        EXPECT_EQ(&control.State(), host.launched.get());
+        EXPECT_TRUE(host.launched->workerAlive && host.launched->flags == SYNC_STOPPED);
+        control.OnPeriodTick();
+        control.OnStatus(StatusFromMessage(IDS_TIME_SET, 86399));
+        host.workerQuitsAfterMs = 300;
+        host.calls += "|";
+    }   // no countdown: the window is going
+    EXPECT_EQ(host.calls, "message 134;message 163;kill;wake;update;clear;launch com5;"
+                          "message 165_beginthread\nAccess is denied.\r\n;kill;wake;update;clear;launch com5;"
+                          "arm 60000;wake;update;wake;log Time Set 23:59:59 UTC ;update;|wake;");
+    EXPECT_EQ(host.launched->flags, SYNC_STOP_REQUESTED);
+    EXPECT_EQ(host.ticker.now, 300u);
+    EXPECT_EQ(host.attached, nullptr);
+}
+
+TEST(SyncControl, StopWaitsASecondAtMostCountingDownAndAWorkerStillThereBlocksTheNextStart) {
+    Host host;
+    SyncControl control(host, host, kNoTable);
+    control.StartSync("60", "com5");
+    host.calls.clear();
+    control.StopSync();
+    EXPECT_EQ(control.State().flags, SYNC_STOP_REQUESTED);
+    std::string countdown = "kill;wake;";
+    for (int left = 1000; left > 0; left -= 100)
+        countdown += "Waiting for thread to quit, time out in " + std::to_string(left) + " ms...;";
+    EXPECT_EQ(host.calls, countdown + "update;");
+    EXPECT_EQ(host.ticker.now, 1000u);
+    host.calls.clear();
+    control.StartSync("60", "com5");
+    EXPECT_EQ(host.calls, countdown + "update;message 164;");
 }
 
 }  // namespace
