@@ -140,14 +140,14 @@ TEST(PlaceTimeOfDay, TheNearestOfYesterdayTodayAndTomorrowTodayOnATie) {
 }
 
 TEST(StatusLine, OneLineFromTheStatusAndTheTimeItCarries) {
-    const std::map<int, std::string> table = {{IDS_TIME_SET, "Set %H.%M.%S"}, {IDS_NO_ECHO, "No echo"},
+    const std::map<int, std::string> table = {{IDS_TIME_SET, "%Y %H.%M.%S"}, {IDS_NO_ECHO, "No echo"},
                                               {IDS_UNKNOWN_STATUS, "Odd %d!"}};
     const StringLookup lookup = [&](int id, std::string& out) {
         return table.count(id) ? (out = table.at(id), true) : false;
     };
     const StringLookup none = [](int, std::string&) { return false; };
     const struct { SyncStatus status; const StringLookup& lookup; const char* line; } cases[] = {
-        {StatusFromMessage(IDS_TIME_SET, StatusDetail({IDS_TIME_SET, 0, 23, 59, 58})), lookup, "Set 23.59.58"},
+        {StatusFromMessage(IDS_TIME_SET, StatusDetail({IDS_TIME_SET, 0, 23, 59, 58})), lookup, "1899 23.59.58"},
         {{IDS_TIME_SET, 0, 1, 2, 3}, none, "Time Set 01:02:03 UTC "},
         {StatusFromMessage(IDS_NO_ECHO, 0), lookup, "No echo"},
         {StatusFromMessage(IDS_NO_ECHO, 5), lookup, "No echo : Access is denied.\r\n"},
@@ -168,7 +168,7 @@ TEST(StatusLog, KeepsTheLastHundredLinesEndedByCrLf) {
 
 TEST(Period, ReadAsAtoiWouldAndHeldWithinTheTimersReach) {
     const std::pair<const char*, int> texts[] = {{" +60s", 60}, {"-5", -5}, {"x", 0},
-                                                 {"99999999999", INT_MAX}, {"-99999999999", INT_MIN}};
+                                                 {"18446744073709551617", INT_MAX}, {"-99999999999", INT_MIN}};
     for (const auto& t : texts) EXPECT_EQ(ParsePeriodSeconds(t.first), t.second) << t.first;
     EXPECT_EQ((std::vector<uint32_t>{PeriodMilliseconds(0), PeriodMilliseconds(60), PeriodMilliseconds(2147483),
                                      PeriodMilliseconds(2147484), PeriodMilliseconds(INT_MAX)}),
