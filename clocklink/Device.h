@@ -15,6 +15,11 @@ public:
     virtual bool Write(const void* buffer, uint32_t& count) = 0;
     virtual uint32_t GetCharsPerMs() = 0;
     virtual void Flush() = 0;
+    // The clock's line: 9600 baud, 8 data bits, no parity, one stop bit, a
+    // 250 ms read interval and writes that time out; the rest stays as the
+    // port reported it. On failure, error is the Win32 code.
+    virtual bool SetClockLine(uint32_t& error) = 0;
+    virtual void SendBreak() = 0;   // 200 ms
 
     const CWin32Error& LastFailure() const { return lastFailure_; }
 

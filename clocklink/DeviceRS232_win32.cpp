@@ -91,6 +91,26 @@ bool CDeviceRS232::SetState(const RS232State& state)
     return true;
 }
 
+bool CDeviceRS232::SetClockLine(uint32_t& error)
+{
+    RS232State state = state_;
+    state.dcb.BaudRate = 9600;
+    state.dcb.ByteSize = 8;
+    state.dcb.Parity = NOPARITY;
+    state.dcb.StopBits = ONESTOPBIT;
+    state.timeouts.ReadIntervalTimeout = 250;
+    state.timeouts.ReadTotalTimeoutMultiplier = 0;
+    state.timeouts.ReadTotalTimeoutConstant = 0;
+    // The port's own flow control stays, so a line held up (CTS low, a
+    // stray XOFF) must fail a write rather than hang the worker, which
+    // would then ignore Stop and hold the port for good.
+    state.timeouts.WriteTotalTimeoutMultiplier = kWriteMsPerByte;
+    state.timeouts.WriteTotalTimeoutConstant = kWriteSlackMs;
+    if (SetState(state)) return true;
+    error = GetLastError();
+    return false;
+}
+
 bool CDeviceRS232::Read(void* buffer, uint32_t& count)
 {
     const uint32_t waiting = PeekRead();

@@ -26,8 +26,10 @@ public:
     uint32_t GetCharsPerMs() override;
     void Flush() override;
 
+    bool SetClockLine(uint32_t& error) override;
+    void SendBreak() override;
+
     bool SetState(const RS232State& state);
-    void SendBreak();
     const RS232State& GetState() const { return state_; }
 
 protected:
@@ -35,6 +37,9 @@ protected:
     virtual HANDLE CreatePort(const std::string& path, DWORD flags);
 
 private:
+    static constexpr DWORD kWriteMsPerByte = 2;   // a byte takes about 1 ms at 9600 baud
+    static constexpr DWORD kWriteSlackMs = 500;
+
     void Reset();
     bool IsOpen() const { return static_cast<bool>(port_); }
 

@@ -56,3 +56,41 @@ bool CGpsClock::SendWithEcho(CDevice& device, int32_t commandIndex)
     }
     return true;
 }
+
+CGpsClock::Drained CGpsClock::Drain(CDevice& device, const Running& running)
+{
+    const uint32_t deadline = ticker_.Now() + kDrainLimitMs;
+    for (;;) {
+        if (!running()) return Drained::Stopped;
+        if (device.PeekRead() == 0) return Drained::Quiet;
+        if (DeadlineReached(ticker_.Now(), deadline)) return Drained::NeverQuiet;
+        ticker_.Sleep(kWaitPollMs);
+        device.Flush();
+    }
+}
+
+// Reads until the reply's line has ended, the buffer is full, the deadline
+// passes or a stop comes. Stray bytes ahead of the reply can push its end
+// past kReplyBytes, so that many alone do not end the read.
+std::string CGpsClock::ReadReply(CDevice& device, const Running& running)
+{
+    const uint32_t deadline = ticker_.Now() + kReplyDeadlineMs;
+    std::string received;
+    char buffer[kReplyBufferBytes];
+    do {
+        uint32_t count = kReplyBufferBytes - static_cast<uint32_t>(received.size());
+        if (!device.Read(buffer, count)) count = 0;
+        received.append(buffer, count);
+        ticker_.Sleep(kWaitPollMs);
+    } while (running() && received.size() < kReplyBufferBytes &&
+             (received.size() < kReplyBytes || !ClockReplyEnded(received)) &&
+             !DeadlineReached(ticker_.Now(), deadline));
+    return received;
+}
+
+CGpsClock::TimeRead CGpsClock::ReadTime(CDevice& device, const Running& running, ClockTimeOfDay& out)
+{
+    const std::string reply = ReadReply(device, running);
+    if (reply.size() < kReplyBytes) return TimeRead::Short;
+    return ParseClockReply(reply, out) == ReplyParse::Ok ? TimeRead::Ok : TimeRead::Unparseable;
+}

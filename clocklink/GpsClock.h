@@ -1,7 +1,9 @@
 #pragma once
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <string>
+#include "clocklink/ClockReply.h"
 #include "clocklink/Device.h"
 #include "clocklink/Ticker.h"
 
@@ -20,22 +22,41 @@ enum : int32_t {
     CMD_0DG = 10
 };
 
-// The clock's command set, sent one character at a time; the clock echoes
-// every character and a command counts only when all of them came back.
+// The clock's wire protocol: its command set, sent one character at a time
+// (the clock echoes every character and a command counts only when all of
+// them came back), the drain of what it sends unasked, and its time reply.
+// Waits poll `running` and end early once it turns false.
 class CGpsClock {
 public:
+    using Running = std::function<bool()>;
+    enum class Drained { Quiet, Stopped, NeverQuiet };
+    enum class TimeRead { Ok, Short, Unparseable };
+
     explicit CGpsClock(Ticker& ticker) : ticker_(ticker) {}
 
     std::string BuildCommand(int32_t commandIndex) const;
     bool SendWithEcho(CDevice& device, int32_t commandIndex);
+
+    // Throws away what the clock sends until the line falls quiet.
+    Drained Drain(CDevice& device, const Running& running);
+    // Reads the answer to "\r\nTU" and parses it: Short when fewer than
+    // kReplyBytes came in time (or a stop cut the read short).
+    TimeRead ReadTime(CDevice& device, const Running& running, ClockTimeOfDay& out);
 
     // Command 8's text for a given local time; empty without one.
     static std::string TimeSetCommand(const std::tm* localTime);
 
     static constexpr uint32_t ECHO_WINDOW_MS = 500;
     static constexpr uint32_t POLL_MS = 10;
+    static constexpr uint32_t kWaitPollMs = 100;        // drain rounds and reply reads
+    static constexpr uint32_t kReplyDeadlineMs = 1000;
+    static constexpr uint32_t kReplyBytes = 14;         // fewer than this: nothing worth parsing came
+    static constexpr uint32_t kReplyBufferBytes = 64;   // room for stray bytes ahead of the reply
+    static constexpr uint32_t kDrainLimitMs = 3000;     // a clock that will not fall quiet is not answering
 
 private:
+    std::string ReadReply(CDevice& device, const Running& running);
+
     Ticker& ticker_;
     const int32_t modelIndex_ = 1;
 };

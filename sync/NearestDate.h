@@ -1,5 +1,5 @@
 #pragma once
-#include "sync/ClockReply.h"
+#include "clocklink/ClockReply.h"
 #include "sync/SystemClock.h"
 
 // The clock tells only the time of day. Put it on the day before, the same

@@ -4,7 +4,6 @@
 
 #include "clocklink/SystemError.h"
 #include "res/TextPlaceholder.h"
-#include "sync/StatusTexts.h"
 
 namespace {
 
@@ -28,17 +27,16 @@ std::string FormatTimeOfDay(const std::string& pattern, int hour, int minute, in
 
 }  // namespace
 
-std::string StatusLineText(int statusId, uint32_t errorCode, int hour, int minute, int second,
-                           const StringLookup& lookup) {
+std::string StatusLineText(const SyncStatus& status, const StringLookup& lookup) {
     std::string text;
-    if (statusId == IDS_TIME_SET) {
+    if (status.id == IDS_TIME_SET) {
         if (!lookup(IDS_TIME_SET, text)) text = TEXT_TIME_SET;
-        return FormatTimeOfDay(text, hour, minute, second);
+        return FormatTimeOfDay(text, status.hour, status.minute, status.second);
     }
-    if (!lookup(statusId, text)) {
+    if (!lookup(status.id, text)) {
         if (!lookup(IDS_UNKNOWN_STATUS, text)) text = TEXT_UNKNOWN_STATUS;
-        text = ReplaceNumberPlaceholder(text, statusId);
+        text = ReplaceNumberPlaceholder(text, status.id);
     }
-    if (errorCode != 0) text += " : " + GetSystemErrorText(errorCode);
+    if (status.error != 0) text += " : " + GetSystemErrorText(status.error);
     return text;
 }

@@ -5,23 +5,25 @@
 #include "sync/Period.h"
 #include "sync/StatusTexts.h"
 
-SyncControl::SyncControl(SyncHost& host, SyncRuntime& runtime)
-    : host_(host), runtime_(runtime), state_(std::make_shared<SyncThreadState>()) {}
+SyncControl::SyncControl(SyncHost& host, SyncRuntime& runtime, StringLookup lookup)
+    : host_(host), runtime_(runtime), lookup_(std::move(lookup)), state_(std::make_shared<SyncThreadState>()) {
+    runtime_.Attach(this);
+}
 
 // The worker keeps its share of the record, should it outlive the wait.
 SyncControl::~SyncControl() {
+    runtime_.Attach(nullptr);
     if (!state_->workerAlive) return;
     RequestStop();
     WaitForWorker(false);
 }
 
-void SyncControl::StartSync() {
-    const int seconds = ParsePeriodSeconds(host_.PeriodText());
+void SyncControl::StartSync(const std::string& periodText, const std::string& port) {
+    const int seconds = ParsePeriodSeconds(periodText);
     if (seconds < 1) {
         host_.ShowMessage(IDS_PERIOD_TOO_SMALL, "");
         return;
     }
-    const std::string port = host_.PortText();
     if (port.empty()) {
         host_.ShowMessage(IDS_NO_PORT, "");
         return;
@@ -35,11 +37,9 @@ void SyncControl::StartSync() {
         return;
     }
 
-    // Before the launch: what is still queued is the old worker's.
     host_.ClearStatusLog();
     auto state = std::make_shared<SyncThreadState>();
     state->flags = SYNC_STOPPED;
-    state->dialogWindow = host_.DialogWindow();
     state->portName = port;
     state->workerAlive = true;
     state_ = state;
@@ -63,6 +63,11 @@ void SyncControl::StopSync() {
     host_.KillPeriodTimer();
     RequestStop();
     WaitForWorker(true);
+    host_.UpdateControls();
+}
+
+void SyncControl::OnStatus(const SyncStatus& status) {
+    host_.LogStatus(StatusLineText(status, lookup_));
     host_.UpdateControls();
 }
 

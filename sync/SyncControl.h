@@ -4,49 +4,57 @@
 #include <string>
 
 #include "clocklink/Ticker.h"
+#include "sync/StatusLine.h"
+#include "sync/SyncStatus.h"
 #include "sync/SyncThreadState.h"
 
 class CWin32Error;
+class SyncControl;
 
-// What Start and Stop need from the main dialog.
+// What synchronisation shows through the main dialog.
 class SyncHost {
 public:
     virtual ~SyncHost() = default;
-    virtual std::string PeriodText() = 0;     // after taking the control values
-    virtual std::string PortText() = 0;
-    virtual void* DialogWindow() = 0;
     virtual void ShowMessage(int stringId, const std::string& suffix) = 0;
     virtual void ClearStatusLog() = 0;
+    virtual void LogStatus(const std::string& line) = 0;
     virtual void ShowStatusBoxText(const std::string& text) = 0;
     virtual void ArmPeriodTimer(uint32_t milliseconds) = 0;
     virtual void KillPeriodTimer() = 0;
     virtual void UpdateControls() = 0;
 };
 
-// Starting the worker thread and waking it.
+// Starting the worker thread, waking it and bringing its statuses back to
+// the user-interface thread.
 class SyncRuntime {
 public:
     virtual ~SyncRuntime() = default;
+    // Statuses arriving go to `control` (none: null).
+    virtual void Attach(SyncControl* control) = 0;
+    // Drops statuses still queued from an earlier worker, then starts one.
     virtual bool LaunchWorker(const std::shared_ptr<SyncThreadState>& state, CWin32Error& failure) = 0;
     virtual void SetWakeEvent() = 0;
     virtual Ticker& Clock() = 0;
 };
 
-// Start and Stop of synchronisation, on the user-interface thread.
+// The synchronisation runtime on the user-interface thread: Start, Stop, the
+// period tick and the statuses the worker sends back.
 class SyncControl {
 public:
     static constexpr uint32_t kStopWaitMs = 1000;
     static constexpr uint32_t kStopPollMs = 100;
 
-    SyncControl(SyncHost& host, SyncRuntime& runtime);
+    SyncControl(SyncHost& host, SyncRuntime& runtime, StringLookup lookup);
     // Waits, like Stop, for a running worker, so the program never ends in
     // the middle of an attempt.
     ~SyncControl();
+    SyncControl(const SyncControl&) = delete;
+    SyncControl& operator=(const SyncControl&) = delete;
 
-    void StartSync();
+    void StartSync(const std::string& periodText, const std::string& portText);
     void StopSync();
-    // A tick of the period timer.
     void OnPeriodTick() { runtime_.SetWakeEvent(); }
+    void OnStatus(const SyncStatus& status);
 
     // The record of the current (or last) worker.
     const SyncThreadState& State() const { return *state_; }
@@ -58,5 +66,6 @@ private:
 
     SyncHost& host_;
     SyncRuntime& runtime_;
+    StringLookup lookup_;
     std::shared_ptr<SyncThreadState> state_;
 };

@@ -1,6 +1,7 @@
 #pragma once
-// Window messages between the worker, the tray icon and the main dialog.
-// Above WM_APP (0x8000) so they never meet the dialog manager's DM_GETDEFID
-// and DM_SETDEFID (WM_USER and WM_USER + 1): Start stays the default button.
-#define WM_TRAY_NOTIFY 0x8000
+// The worker's status message to the runtime's message-only window. Above
+// WM_APP (0x8000), the range of private messages.
 #define WM_SYNC_STATUS 0x8001
+
+// The class of that window, so that a test driver can find it.
+#define SYNC_STATUS_WINDOW_CLASS "HoraluxSyncStatus"

@@ -1,6 +1,6 @@
 #pragma once
-// The worker's seams over the real platform: serial port, system clock,
-// wake-up event and posted status messages.
+// The worker's seams over the real platform: system clock, wake-up event
+// and posted status messages.
 #include <windows.h>
 
 #include "clocklink/DeviceRS232_win32.h"
@@ -8,37 +8,6 @@
 #include "sync/SystemClock.h"
 #include "sync/WorkerSeams.h"
 #include "window/Handles_win32.h"
-
-class RS232ClockPort : public ClockPort {
-public:
-    CDevice& Device() override { return device_; }
-    bool Open(const std::string& portName) override { return device_.Open(portName); }
-    bool ApplyClockLineSettings(uint32_t& error) override {
-        RS232State state = device_.GetState();
-        state.dcb.BaudRate = 9600;
-        state.dcb.ByteSize = 8;
-        state.dcb.Parity = NOPARITY;
-        state.dcb.StopBits = ONESTOPBIT;
-        state.timeouts.ReadIntervalTimeout = 250;
-        state.timeouts.ReadTotalTimeoutMultiplier = 0;
-        state.timeouts.ReadTotalTimeoutConstant = 0;
-        // The port's own flow control stays, so a line held up (CTS low, a
-        // stray XOFF) must fail a write rather than hang the worker, which
-        // would then ignore Stop and hold the port for good.
-        state.timeouts.WriteTotalTimeoutMultiplier = kWriteMsPerByte;
-        state.timeouts.WriteTotalTimeoutConstant = kWriteSlackMs;
-        if (device_.SetState(state)) return true;
-        error = GetLastError();
-        return false;
-    }
-    void SendBreak() override { device_.SendBreak(); }
-
-private:
-    static constexpr DWORD kWriteMsPerByte = 2;   // a byte takes about 1 ms at 9600 baud
-    static constexpr DWORD kWriteSlackMs = 500;
-
-    CDeviceRS232 device_;
-};
 
 class Win32SystemClock : public SystemClock {
 public:
@@ -102,9 +71,10 @@ constexpr UINT kBroadcastTimeoutMs = 1000;
 
 class PostingStatusSink : public StatusSink {
 public:
-    explicit PostingStatusSink(HWND dialog) : dialog_(dialog) {}
-    void Post(int statusId, uint32_t errorCode) override {
-        PostMessageA(dialog_, WM_SYNC_STATUS, static_cast<WPARAM>(statusId), static_cast<LPARAM>(errorCode));
+    explicit PostingStatusSink(HWND receiver) : receiver_(receiver) {}
+    void Post(const SyncStatus& status) override {
+        PostMessageA(receiver_, WM_SYNC_STATUS, static_cast<WPARAM>(status.id),
+                     static_cast<LPARAM>(StatusDetail(status)));
     }
     void BroadcastTimeChange() override {
         SendMessageTimeoutA(HWND_BROADCAST, WM_TIMECHANGE, 0, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL,
@@ -112,6 +82,6 @@ public:
     }
 
 private:
-    HWND dialog_;
+    HWND receiver_;
 };
 

@@ -18,11 +18,7 @@ enum : uint32_t {
 struct SyncThreadState {
     std::atomic<uint32_t> flags{0};
     std::atomic<uint32_t> lastError{0};
-    std::atomic<int32_t> hour{0};
-    std::atomic<int32_t> minute{0};
-    std::atomic<int32_t> second{0};
-    void* dialogWindow = nullptr;   // written before the worker exists
-    std::string portName;           // likewise
+    std::string portName;           // written before the worker exists
 
     // Set by Start before the thread exists, cleared by the worker as the last
     // thing it does: tells Stop whether there is anyone to wait for.

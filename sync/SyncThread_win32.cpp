@@ -3,6 +3,7 @@
 #include <process.h>
 
 #include "clocklink/Win32Error.h"
+#include "sync/SyncMessages.h"
 #include "sync/SyncPlatform_win32.h"
 #include "sync/SyncWorker.h"
 
@@ -14,17 +15,18 @@ struct WorkerHandover {
     std::shared_ptr<SyncThreadState> state;
     KernelHandle event;
     DWORD eventError;
+    HWND statusWindow;
 };
 
 void __cdecl SyncThreadProc(void* arg) {
     std::unique_ptr<WorkerHandover> handover(static_cast<WorkerHandover*>(arg));
     const std::shared_ptr<SyncThreadState> state = std::move(handover->state);
     {
-        RS232ClockPort port;
+        CDeviceRS232 port;
         Win32SystemClock clock;
         HandedWakeEvent event(std::move(handover->event), handover->eventError);
+        PostingStatusSink sink(handover->statusWindow);
         handover.reset();
-        PostingStatusSink sink(static_cast<HWND>(state->dialogWindow));
         RunSyncWorker(*state, SyncWorkerDeps{port, SystemTicker(), clock, event, sink});
     }  // the port is closed here, before Stop learns that the worker is gone
     state->workerAlive = false;
@@ -43,12 +45,44 @@ public:
     }
 };
 
+const char kStatusWindowClass[] = SYNC_STATUS_WINDOW_CLASS;
+
+HWND CreateStatusWindow(Win32SyncRuntime* owner, WNDPROC proc) {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = kStatusWindowClass;
+    RegisterClassA(&wc);   // fails harmlessly when a second runtime registers it again
+    return CreateWindowExA(0, kStatusWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, owner);
+}
+
 }  // namespace
 
-Win32SyncRuntime::Win32SyncRuntime() : wakeEvent_(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {}
+Win32SyncRuntime::Win32SyncRuntime()
+    : wakeEvent_(CreateEventA(nullptr, FALSE, FALSE, nullptr)), window_(CreateStatusWindow(this, StatusProc)) {}
+
+LRESULT CALLBACK Win32SyncRuntime::StatusProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lp);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<Win32SyncRuntime*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (msg == WM_SYNC_STATUS && self != nullptr) {
+        if (self->control_ != nullptr)
+            self->control_->OnStatus(StatusFromMessage(static_cast<int>(wp), static_cast<uint32_t>(lp)));
+        return 0;
+    }
+    return DefWindowProcA(window, msg, wp, lp);
+}
 
 bool Win32SyncRuntime::LaunchWorker(const std::shared_ptr<SyncThreadState>& state, CWin32Error& failure) {
-    auto handover = std::make_unique<WorkerHandover>(WorkerHandover{state, KernelHandle(), ERROR_SUCCESS});
+    // What is still queued is the old worker's (its 167 above all): the new
+    // log starts without it. The new worker is not launched yet.
+    MSG stale;
+    while (PeekMessageA(&stale, window_.get(), WM_SYNC_STATUS, WM_SYNC_STATUS, PM_REMOVE)) {
+    }
+    auto handover =
+        std::make_unique<WorkerHandover>(WorkerHandover{state, KernelHandle(), ERROR_SUCCESS, window_.get()});
     const HANDLE self = GetCurrentProcess();
     if (!DuplicateHandle(self, wakeEvent_.Get(), self, handover->event.Put(), SYNCHRONIZE | EVENT_MODIFY_STATE,
                          FALSE, 0))

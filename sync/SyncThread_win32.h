@@ -1,24 +1,38 @@
 #pragma once
 #include <windows.h>
 
+#include <memory>
+
 #include "sync/SyncControl.h"
 #include "window/Handles_win32.h"
 
-// Starts workers with _beginthread and wakes them through this instance's own
-// unnamed auto-reset event; each worker waits on a duplicate of it.
+// Starts workers with _beginthread, wakes them through this instance's own
+// unnamed auto-reset event (each worker waits on a duplicate of it) and
+// receives their statuses in a message-only window of its own, which hands
+// each to the attached SyncControl on the user-interface thread.
 class Win32SyncRuntime : public SyncRuntime {
 public:
     Win32SyncRuntime();
 
-    // False when the event could not be made.
-    bool Ready() const { return static_cast<bool>(wakeEvent_); }
+    // False when the event or the window could not be made.
+    bool Ready() const { return wakeEvent_ && window_; }
 
+    void Attach(SyncControl* control) override { control_ = control; }
     bool LaunchWorker(const std::shared_ptr<SyncThreadState>& state, CWin32Error& failure) override;
     void SetWakeEvent() override;
     // Its sleeps answer messages sent to this thread's windows, so a worker
     // broadcasting the time change is never held up by Stop's wait.
     Ticker& Clock() override;
 
+    HWND StatusWindow() const { return window_.get(); }
+
 private:
+    struct WindowDestroyer {
+        void operator()(HWND window) const { DestroyWindow(window); }
+    };
+    static LRESULT CALLBACK StatusProc(HWND window, UINT msg, WPARAM wp, LPARAM lp);
+
     KernelHandle wakeEvent_;
+    std::unique_ptr<HWND__, WindowDestroyer> window_;
+    SyncControl* control_ = nullptr;
 };

@@ -1,11 +1,12 @@
 #pragma once
+#include "clocklink/Device.h"
 #include "clocklink/Ticker.h"
 #include "sync/SyncThreadState.h"
 #include "sync/SystemClock.h"
 #include "sync/WorkerSeams.h"
 
 struct SyncWorkerDeps {
-    ClockPort& port;
+    CDevice& port;
     Ticker& ticker;
     SystemClock& clock;
     WakeEvent& event;

@@ -1,20 +1,7 @@
 #pragma once
 #include <cstdint>
-#include <string>
-#include "clocklink/Device.h"
 
-// What the worker needs from the serial line beyond the byte stream.
-class ClockPort {
-public:
-    virtual ~ClockPort() = default;
-    virtual CDevice& Device() = 0;
-    virtual bool Open(const std::string& portName) = 0;
-    // 9600 baud, 8 data bits, no parity, one stop bit, 250 ms read interval,
-    // writes that time out, starting from what the port reported; everything
-    // else stays.
-    virtual bool ApplyClockLineSettings(uint32_t& error) = 0;
-    virtual void SendBreak() = 0;
-};
+#include "sync/SyncStatus.h"
 
 // The auto-reset wake-up event, as the worker sees it.
 class WakeEvent {
@@ -31,6 +18,6 @@ public:
 class StatusSink {
 public:
     virtual ~StatusSink() = default;
-    virtual void Post(int statusId, uint32_t errorCode) = 0;
+    virtual void Post(const SyncStatus& status) = 0;
     virtual void BroadcastTimeChange() = 0;
 };

@@ -8,9 +8,8 @@
 #include "layout/LayoutGroup.h"
 #include "layout/LayoutModes.h"
 #include "res/resource.h"
-#include "sync/StatusLine.h"
 #include "sync/StatusTexts.h"
-#include "sync/SyncMessages.h"
+#include "ui/TrayMessages.h"
 #include "window/Application_win32.h"
 #include "window/Handles_win32.h"
 #include "window/MessageBox_win32.h"
@@ -45,7 +44,10 @@ CTimeSyncDlg::CTimeSyncDlg(HWND parent, bool autoStart)
       syncedIcon_(Application::Instance().LoadIcon(IDI_SYNCED)),
       autoStart_(autoStart),
       trayIcon_(IDR_TRAY_MENU),
-      sync_(*this, runtime_) {
+      sync_(*this, runtime_, [](int id, std::string& out) {
+          out = Application::Instance().LoadString(static_cast<unsigned>(id));
+          return !out.empty();
+      }) {
     currentIcon_ = idleIcon_;
 }
 
@@ -177,10 +179,6 @@ bool CTimeSyncDlg::OnAppMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
         trayIcon_.OnTrayNotification(wp, lp);
         return true;
     }
-    if (msg == WM_SYNC_STATUS) {
-        result = OnSyncStatus(static_cast<int>(wp), static_cast<uint32_t>(lp));
-        return true;
-    }
     return false;
 }
 
@@ -290,23 +288,6 @@ void CTimeSyncDlg::OnDestroy() {
     Application::Instance().WinHelp(Handle(), HELP_QUIT, 0);
 }
 
-LRESULT CTimeSyncDlg::OnSyncStatus(int statusId, uint32_t errorCode) {
-    char stamp[16] = "";
-    const std::time_t now = std::time(nullptr);
-    if (const std::tm* local = std::localtime(&now)) std::strftime(stamp, sizeof stamp, "%H:%M:%S", local);
-
-    const auto lookup = [](int id, std::string& out) {
-        out = Application::Instance().LoadString(static_cast<unsigned>(id));
-        return !out.empty();
-    };
-    const SyncThreadState& state = sync_.State();
-    const std::string text = StatusLineText(statusId, errorCode, state.hour, state.minute, state.second, lookup);
-    statusLog_.Append(stamp, text);
-    ShowStatusLog();
-    UpdateControls();
-    return 0;
-}
-
 // The whole log goes into the box with redrawing off, scrolled to its end.
 void CTimeSyncDlg::ShowStatusLog() {
     HWND box = Item(IDC_STATUS_LOG);
@@ -334,13 +315,9 @@ void CTimeSyncDlg::UpdateControls() {
     SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(currentIcon_));
 }
 
-std::string CTimeSyncDlg::PeriodText() {
+void CTimeSyncDlg::StartSync() {
     UpdateData(true);
-    return ItemText(IDC_PERIOD);
-}
-
-std::string CTimeSyncDlg::PortText() {
-    return ItemText(IDC_PORT);
+    sync_.StartSync(ItemText(IDC_PERIOD), ItemText(IDC_PORT));
 }
 
 void CTimeSyncDlg::ShowMessage(int stringId, const std::string& suffix) {
@@ -349,14 +326,16 @@ void CTimeSyncDlg::ShowMessage(int stringId, const std::string& suffix) {
                   Application::Instance().LoadString(static_cast<unsigned>(stringId)) + suffix);
 }
 
-// Reports of the previous worker still queued (its "Stopped setting time."
-// above all) belong to the old run: the new log starts without them. The new
-// worker is not launched yet, so nothing of its own is dropped.
 void CTimeSyncDlg::ClearStatusLog() {
     statusLog_.Clear();
-    MSG stale;
-    while (PeekMessageA(&stale, Handle(), WM_SYNC_STATUS, WM_SYNC_STATUS, PM_REMOVE)) {
-    }
+    ShowStatusLog();
+}
+
+void CTimeSyncDlg::LogStatus(const std::string& line) {
+    char stamp[16] = "";
+    const std::time_t now = std::time(nullptr);
+    if (const std::tm* local = std::localtime(&now)) std::strftime(stamp, sizeof stamp, "%H:%M:%S", local);
+    statusLog_.Append(stamp, line);
     ShowStatusLog();
 }
 

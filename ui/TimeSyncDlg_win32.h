@@ -20,7 +20,7 @@ public:
     static constexpr INT_PTR NOT_STARTED = 3;
     INT_PTR DoModal() override;
 
-    void StartSync() { sync_.StartSync(); }
+    void StartSync();
     void StopSync() { sync_.StopSync(); }
 
     bool PreTranslateMessage(MSG& msg) override;
@@ -40,7 +40,6 @@ protected:
 
 private:
     void OnExit();
-    LRESULT OnSyncStatus(int statusId, uint32_t errorCode);
     void UpdateControls() override;
 
     void AddAboutToSystemMenu();
@@ -53,11 +52,9 @@ private:
     void ShowStatusLog();
 
     // SyncHost
-    std::string PeriodText() override;
-    std::string PortText() override;
-    void* DialogWindow() override { return Handle(); }
     void ShowMessage(int stringId, const std::string& suffix) override;
     void ClearStatusLog() override;
+    void LogStatus(const std::string& line) override;
     void ShowStatusBoxText(const std::string& text) override;
     void ArmPeriodTimer(uint32_t milliseconds) override;
     void KillPeriodTimer() override;

@@ -56,12 +56,23 @@ std::vector<Attempt> attempts;
 // Watches the byte stream to tell where one command ends and the next begins.
 class TimedDevice : public CDevice {
 public:
-    explicit TimedDevice(CDevice& inner) : inner_(inner) {}
-    bool Open(std::string name) override { return inner_.Open(name); }
+    bool Open(std::string name) override {
+        written_ = 0;
+        return inner_.Open(name);
+    }
     bool Close() override { return inner_.Close(); }
     uint32_t PeekRead() override { return inner_.PeekRead(); }
     uint32_t GetCharsPerMs() override { return inner_.GetCharsPerMs(); }
     void Flush() override { inner_.Flush(); }
+    bool SetClockLine(uint32_t& error) override {
+        const bool ok = inner_.SetClockLine(error);
+        attempts.back().at[kConfigured] = NowMs();
+        return ok;
+    }
+    void SendBreak() override {
+        inner_.SendBreak();
+        attempts.back().at[kBreakDone] = NowMs();
+    }
     bool Write(const void* buffer, uint32_t& count) override {
         const double t = NowMs();
         if (written_ == 0) attempts.back().at[kB0Start] = t;
@@ -76,37 +87,12 @@ public:
             attempts.back().at[kEchoU] = NowMs();
         return ok;
     }
-    void NewAttempt() { written_ = 0; }
 
 private:
-    CDevice& inner_;
+    CDeviceRS232 inner_;
     uint32_t written_ = 0;
 };
 
-class TimedPort : public ClockPort {
-public:
-    TimedPort() : device_(port_.Device()) {}
-    CDevice& Device() override { return device_; }
-    bool Open(const std::string& name) override {
-        device_.NewAttempt();
-        return port_.Open(name);
-    }
-    bool ApplyClockLineSettings(uint32_t& error) override {
-        const bool ok = port_.ApplyClockLineSettings(error);
-        attempts.back().at[kConfigured] = NowMs();
-        return ok;
-    }
-    void SendBreak() override {
-        port_.SendBreak();
-        attempts.back().at[kBreakDone] = NowMs();
-    }
-
-private:
-    RS232ClockPort port_;
-    TimedDevice device_;
-};
-
-// Records the moment of the set instead of moving the PC's clock.
 class RecordingClock : public SystemClock {
 public:
     UtcTime Now() override { return real_.Now(); }
@@ -143,9 +129,9 @@ private:
 class CountingSink : public StatusSink {
 public:
     int sets = 0, failures = 0;
-    void Post(int id, uint32_t) override {
-        if (id == 151) ++sets;
-        else if (id != 167) ++failures;
+    void Post(const SyncStatus& status) override {
+        if (status.id == 151) ++sets;
+        else if (status.id != 167) ++failures;
     }
     void BroadcastTimeChange() override {}
 };
@@ -167,7 +153,7 @@ int main(int argc, char** argv) {
     state.flags = SYNC_STOPPED;
     state.portName = argc > 2 ? argv[2] : "com5";
 
-    TimedPort port;
+    TimedDevice port;
     RecordingClock clock;
     CountingEvent event(state, count);
     CountingSink sink;

@@ -1,67 +1,31 @@
 #pragma once
-// Reaching the GPS clock simulator (scripts/wine-env.sh) from a Windows
-// test program: its log and control file live on the Unix side and appear
-// under Wine's Z: drive.
+// Reaching the GPS clock simulator (scripts/wine-env.sh) from a Windows test
+// program: its log and control file live on the Unix side, under Wine's Z:.
 #include <windows.h>
-
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
 
-// The Windows path of a file the runner exported, empty without a simulator.
-inline std::string SimulatorFile(const char* variable)
-{
-    const char* value = std::getenv(variable);
-    if (value == nullptr || *value == '\0') return std::string();
-    std::string path = std::string("Z:") + value;
-    for (char& c : path)
-        if (c == '/') c = '\\';
+inline std::string SimulatorFile(const char* variable) {
+    std::string path = std::string("Z:") + (std::getenv(variable) ? std::getenv(variable) : "");
+    for (char& c : path) if (c == '/') c = '\\';
     return path;
 }
 
-inline std::string ReadWholeFile(const std::string& path)
-{
-    std::ifstream file(path.c_str(), std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-// Bytes the simulator received since its last change of switches.
-inline std::string SimulatorReceived()
-{
-    std::istringstream log(ReadWholeFile(SimulatorFile("HORALUX_SIM_LOG")));
-    std::string bytes;
-    std::string line;
-    while (std::getline(log, line)) {
-        if (line.compare(0, 17, "# control applied") == 0) bytes.clear();
-        if (line.size() == 5 && line.compare(0, 2, "rx") == 0)
-            bytes += static_cast<char>(std::strtoul(line.c_str() + 3, nullptr, 16));
-    }
-    return bytes;
-}
-
 // Gives the running simulator new switches (see tools/gpsclock-sim.cpp; ""
-// restores its start-up ones) and waits until it has taken them.
-inline bool SetSimulatorSwitches(const std::string& switches)
-{
+// restores its start-up ones) and waits until its log says it took them.
+inline bool SetSimulatorSwitches(const std::string& switches) {
     static unsigned generation = 0;
-    std::ostringstream tag;
-    tag << "#" << GetCurrentProcessId() << "-" << ++generation;
-    // Written aside and renamed, so the simulator never reads half of it.
+    const std::string tag = "#" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++generation);
     const std::string control = SimulatorFile("HORALUX_SIM_CONTROL");
-    const std::string fresh = control + ".new";
-    {
-        std::ofstream file(fresh.c_str(), std::ios::binary | std::ios::trunc);
-        file << tag.str() << "\n" << switches << "\n";
-        if (!file) return false;
-    }
-    if (!MoveFileExA(fresh.c_str(), control.c_str(), MOVEFILE_REPLACE_EXISTING)) return false;
-    const std::string applied = "# control applied: " + tag.str() + " ";
-    for (int i = 0; i < 500; ++i) {   // hang guard only: it looks ten times a second
-        if (ReadWholeFile(SimulatorFile("HORALUX_SIM_LOG")).find(applied) != std::string::npos) return true;
-        Sleep(10);
+    // Written aside and renamed, so the simulator never reads half of it.
+    if (!(std::ofstream(control + ".new", std::ios::trunc) << tag << "\n" << switches << "\n")) return false;
+    if (!MoveFileExA((control + ".new").c_str(), control.c_str(), MOVEFILE_REPLACE_EXISTING)) return false;
+    for (int i = 0; i < 500; ++i, Sleep(10)) {   // hang guard only: it looks ten times a second
+        std::stringstream log;
+        log << std::ifstream(SimulatorFile("HORALUX_SIM_LOG"), std::ios::binary).rdbuf();
+        if (log.str().find("# control applied: " + tag + " ") != std::string::npos) return true;
     }
     return false;
 }

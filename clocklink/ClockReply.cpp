@@ -1,4 +1,4 @@
-#include "sync/ClockReply.h"
+#include "clocklink/ClockReply.h"
 
 #include <cctype>
 #include <climits>

@@ -1,0 +1,257 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <map>
+#include <random>
+#include <thread>
+
+#include "clocklink/Win32Error.h"
+#include "sync/NearestDate.h"
+#include "sync/Period.h"
+#include "sync/StatusLog.h"
+#include "sync/SyncControl.h"
+#include "sync/SyncWorker.h"
+#include "tests/unit/support/FakeClockLine.h"
+
+namespace {
+
+using Ids = std::vector<int>;
+
+// Each Wait runs the next step; when the steps run out the worker is asked to stop.
+struct Worker : WakeEvent, SystemClock, StatusSink {
+    SyncThreadState state;
+    VirtualTicker ticker;
+    FakeClockLine line{ticker};
+    std::vector<std::function<void()>> steps{2};
+    uint32_t eventError = 0, failingWait = 0, setError = 0;   // failingWait: 1-based
+    int waits = 0, drops = 0, broadcasts = 0;
+    bool always = false;                                       // awake for ever (the race)
+    UtcTime now{2026, 12, 0, 6, 12, 34, 50, 250}, set;
+    std::vector<SyncStatus> posted;
+    std::vector<uint32_t> flags;                               // at each post
+
+    Worker() { state.flags = SYNC_STOPPED; state.portName = "com5"; }
+    void Run() { RunSyncWorker(state, SyncWorkerDeps{line, ticker, *this, *this, *this}); }
+    bool Open(uint32_t& e) override { return (e = eventError) == 0 || failingWait != 0; }
+    bool Wait(uint32_t& e) override {
+        if (always) return true;
+        if (++waits == static_cast<int>(failingWait)) return (e = eventError) == 0;
+        if (static_cast<size_t>(waits) > steps.size()) state.RequestStop();
+        else if (steps[waits - 1]) steps[waits - 1]();
+        return true;
+    }
+    void DropPending() override { ++drops; }
+    UtcTime Now() override { return now; }
+    bool Set(const UtcTime& t, uint32_t& e) override { set = t; return (e = setError) == 0; }
+    void Post(const SyncStatus& s) override { posted.push_back(s); flags.push_back(state.flags); }
+    void BroadcastTimeChange() override { ++broadcasts; }
+    Ids ids() const { Ids v; for (const auto& s : posted) v.push_back(s.id); return v; }
+};
+
+TEST(Worker, EachWakeUpSetsTheClocksTimeOnTodayAndReportsIt) {
+    Worker t;
+    t.line.reply = "123:23:59:58\r\n";
+    t.Run();
+    EXPECT_EQ(t.line.written, "b00dg\r\nTUb00dg\r\nTU");
+    const SyncStatus& p = t.posted[1];
+    EXPECT_EQ((Ids{p.id, p.hour, p.minute, p.second, t.line.breaks, t.broadcasts, t.drops}), (Ids{151, 23, 59, 58, 2, 2, 2}));
+    EXPECT_EQ((Ids{t.set.year, t.set.month, t.set.day, t.set.hour, t.set.minute, t.set.second, t.set.milliseconds}),
+              (Ids{2026, 12, 6, 23, 59, 58, 0}));
+}
+
+// Two wake-ups, then the stop: what was posted, the code the record keeps,
+// the flags at the first post, the ports opened and the virtual time taken.
+struct Case { const char* name; std::function<void(Worker&)> arrange; Ids ids; uint32_t code, flags; const char* opened; uint32_t maxMs; };
+const uint32_t kFailed = 0x21, kSet = 0x11;   // the words the icons are chosen by
+const int kRead = IDS_READ_FAILED;
+
+TEST(Worker, EveryOutcomeOfAnAttemptAndEveryStop) {
+    const Case cases[] = {
+        {"success", [](Worker&) {}, {151, 151, 167}, 0, kSet, "com5;com5;", 2000},
+        {"port missing", [](Worker& t) { t.line.openSucceeds = false; }, {155, 155, 167}, 0, kFailed, "com5;com5;", 10},
+        {"no echo", [](Worker& t) { t.line.noEcho = "U"; }, {157, 157, 167}, 0, kFailed, "com5;com5;", 2000},
+        {"never quiet", [](Worker& t) { t.line.chatterMs = 600000; }, {kRead, kRead, 167}, 0, kFailed, "com5;com5;", 7000},
+        {"short reply", [](Worker& t) { t.line.reply = "1:2:3:4\r\n"; }, {kRead, kRead, 167}, 0, kFailed, "com5;com5;", 3000},
+        {"unparseable", [](Worker& t) { t.line.reply = "123:24:00:00\r\n"; }, {159, 159, 167}, 0, kFailed, "com5;com5;", 2000},
+        {"set refused", [](Worker& t) { t.setError = 1314; }, {160, 167}, 1314, SYNC_RUNNING, "com5;", 1000},
+        {"port settings", [](Worker& t) { t.line.settingsError = 31; }, {156, 167}, 31, SYNC_RUNNING, "com5;", 0},
+        {"event", [](Worker& t) { t.eventError = 2; }, {152, 167}, 2, SYNC_STOPPED, "", 0},
+        {"second wait", [](Worker& t) { t.eventError = 6; t.failingWait = 2; }, {151, 152, 167}, 6, kSet, "com5;", 1000},
+        {"exception", [](Worker& t) { t.line.throwOnBreak = true; fake_system_error::SetLastErrorCode(8); },
+         {161, 167}, 8, SYNC_RUNNING, "com5;", 0},
+        {"stop before the start", [](Worker& t) { t.state.RequestStop(); }, {167}, 0, SYNC_STOPPED, "", 0},
+        {"stop while waiting", [](Worker& t) { t.steps[0] = [&t] { t.state.RequestStop(); }; }, {167}, 0, SYNC_STOPPED, "", 0},
+        {"stop in the drain", [](Worker& t) {
+             t.line.chatterMs = 2000;
+             t.ticker.onSleep = [&t] { if (t.line.flushes == 2) t.state.RequestStop(); };
+         }, {167}, 0, SYNC_STOPPED, "com5;", 1000},
+        {"stop in the reply read", [](Worker& t) {
+             t.line.replyDelayMs = 2000;
+             t.ticker.onSleep = [&t] { if (t.line.written.size() == 9) t.state.RequestStop(); };
+         }, {kRead, 167}, 0, SYNC_STOP_REQUESTED, "com5;", 1000}};
+    for (const Case& c : cases) {
+        Worker t;
+        c.arrange(t);
+        t.Run();
+        EXPECT_EQ(t.ids(), c.ids) << c.name;
+        EXPECT_EQ(t.posted[c.ids.size() - 2 + (c.ids.size() == 1)].error, c.code) << c.name;
+        EXPECT_EQ(t.state.lastError, c.code) << c.name;
+        EXPECT_EQ(t.flags[0], c.flags) << c.name;
+        EXPECT_EQ(t.line.opened, c.opened) << c.name;
+        EXPECT_LE(t.ticker.now, c.maxMs) << c.name;
+        EXPECT_EQ(t.state.flags, SYNC_STOPPED) << c.name;
+    }
+}
+
+// Under ThreadSanitizer too: no write of the worker brings the running bit
+// back once Stop has written its request, and the worker always ends.
+TEST(StopRace, StopAlwaysWinsOverTheWorkersOwnWrites) {
+    std::mt19937 random(12345);
+    for (int round = 0; round < 100; ++round) {
+        Worker t;
+        t.always = true;
+        t.line.openSucceeds = round % 3 != 0;
+        std::thread worker([&] { t.Run(); });
+        std::this_thread::sleep_for(std::chrono::microseconds(random() % 300));
+        t.state.RequestStop();
+        worker.join();
+        for (size_t i = 1; i < t.flags.size(); ++i)   // once without the running bit, never again with it
+            EXPECT_FALSE((t.flags[i] & SYNC_RUNNING) && !(t.flags[i - 1] & SYNC_RUNNING)) << round;
+        EXPECT_EQ(t.state.flags, SYNC_STOPPED);
+    }
+}
+
+UtcTime At(int y, int mo, int d, int h, int mi, int s, int ms) { return UtcTime{y, mo, 0, d, h, mi, s, ms}; }
+
+TEST(PlaceTimeOfDay, TheNearestOfYesterdayTodayAndTomorrowTodayOnATie) {
+    const struct { UtcTime pc; ClockTimeOfDay clock; int y, mo, d, dow; } cases[] = {
+        {At(2026, 12, 31, 23, 59, 59, 800), {0, 0, 0}, 2027, 1, 1, 5},
+        {At(2026, 3, 1, 0, 0, 3, 0), {23, 59, 59}, 2026, 2, 28, 6},
+        {At(2024, 3, 1, 0, 0, 2, 0), {23, 59, 58}, 2024, 2, 29, 4},
+        {At(2100, 2, 28, 23, 59, 59, 900), {0, 0, 0}, 2100, 3, 1, 1},
+        {At(2026, 6, 15, 12, 0, 0, 0), {0, 0, 0}, 2026, 6, 15, 1},   // twelve hours: a tie
+        {At(2026, 6, 15, 0, 0, 0, 0), {12, 0, 0}, 2026, 6, 15, 1}};
+    for (const auto& c : cases) {
+        const UtcTime t = PlaceTimeOfDay(c.pc, c.clock);
+        EXPECT_EQ((std::vector<int>{t.year, t.month, t.day, t.dayOfWeek, t.hour, t.minute, t.second, t.milliseconds}),
+                  (std::vector<int>{c.y, c.mo, c.d, c.dow, c.clock.hour, c.clock.minute, c.clock.second, 0}));
+    }
+}
+
+TEST(StatusLine, OneLineFromTheStatusAndTheTimeItCarries) {
+    const std::map<int, std::string> table = {{IDS_TIME_SET, "%Y %H.%M.%S"}, {IDS_NO_ECHO, "No echo"},
+                                              {IDS_UNKNOWN_STATUS, "Odd %d!"}};
+    const StringLookup lookup = [&](int id, std::string& out) {
+        return table.count(id) ? (out = table.at(id), true) : false;
+    };
+    const StringLookup none = [](int, std::string&) { return false; };
+    const struct { SyncStatus status; const StringLookup& lookup; const char* line; } cases[] = {
+        {StatusFromMessage(IDS_TIME_SET, StatusDetail({IDS_TIME_SET, 0, 23, 59, 58})), lookup, "1899 23.59.58"},
+        {{IDS_TIME_SET, 0, 1, 2, 3}, none, "Time Set 01:02:03 UTC "},
+        {StatusFromMessage(IDS_NO_ECHO, 0), lookup, "No echo"},
+        {StatusFromMessage(IDS_NO_ECHO, 5), lookup, "No echo : Access is denied.\r\n"},
+        {{999, 0}, lookup, "Odd 999!"},
+        {{42, 6}, none, "Unknown msg 42: Win32 status was:  : The handle is invalid.\r\n"}};
+    for (const auto& c : cases) EXPECT_EQ(StatusLineText(c.status, c.lookup), c.line);
+}
+
+TEST(StatusLog, KeepsTheLastHundredLinesEndedByCrLf) {
+    StatusLog log;
+    for (int i = 0; i <= StatusLog::kMaxLines; ++i) log.Append("t", "line\n" + std::to_string(i) + "\r");
+    EXPECT_EQ(log.LineCount(), 100);
+    EXPECT_EQ(log.Text().substr(0, 16), "t line1\r\r\nt line");
+    EXPECT_EQ(log.Text().substr(log.Text().size() - 12), "t line100\r\r\n");
+    log.Clear();
+    EXPECT_EQ(log.Text() + std::to_string(log.LineCount()), "0");
+}
+
+TEST(Period, ReadAsAtoiWouldAndHeldWithinTheTimersReach) {
+    const std::pair<const char*, int> texts[] = {{" +60s", 60}, {"-5", -5}, {"x", 0},
+                                                 {"18446744073709551617", INT_MAX}, {"-99999999999", INT_MIN}};
+    for (const auto& t : texts) EXPECT_EQ(ParsePeriodSeconds(t.first), t.second) << t.first;
+    EXPECT_EQ((std::vector<uint32_t>{PeriodMilliseconds(0), PeriodMilliseconds(60), PeriodMilliseconds(2147483),
+                                     PeriodMilliseconds(2147484), PeriodMilliseconds(INT_MAX)}),
+              (std::vector<uint32_t>{0, 60000, 2147483000, 0x7FFFFFFF, 0x7FFFFFFF}));
+}
+
+// Host and runtime write what they are asked into one transcript; the worker
+// launched quits workerQuitsAfterMs after a wake-up with the stop (0: never).
+struct Host : SyncHost, SyncRuntime {
+    std::string calls;
+    bool launchSucceeds = true;
+    uint32_t workerQuitsAfterMs = 0;
+    std::shared_ptr<SyncThreadState> launched;
+    SyncControl* attached = nullptr;
+    VirtualTicker ticker;
+
+    void ShowMessage(int id, const std::string& suffix) override { calls += "message " + std::to_string(id) + suffix + ";"; }
+    void ClearStatusLog() override { calls += "clear;"; }
+    void LogStatus(const std::string& line) override { calls += "log " + line + ";"; }
+    void ShowStatusBoxText(const std::string& text) override { calls += text + ";"; }
+    void ArmPeriodTimer(uint32_t ms) override { calls += "arm " + std::to_string(ms) + ";"; }
+    void KillPeriodTimer() override { calls += "kill;"; }
+    void UpdateControls() override { calls += "update;"; }
+    void Attach(SyncControl* control) override { attached = control; }
+    bool LaunchWorker(const std::shared_ptr<SyncThreadState>& state, CWin32Error& failure) override {
+        calls += "launch " + state->portName + ";";
+        fake_system_error::SetLastErrorCode(5);
+        failure = CWin32Error("_beginthread");
+        if (launchSucceeds) launched = state;
+        return launchSucceeds;
+    }
+    void SetWakeEvent() override {
+        calls += "wake;";
+        if (!launched || launched->flags != SYNC_STOP_REQUESTED || !workerQuitsAfterMs) return;
+        const uint32_t quitAt = ticker.now + workerQuitsAfterMs;
+        ticker.onSleep = [this, quitAt] { launched->workerAlive = launched->workerAlive && ticker.now < quitAt; };
+    }
+    Ticker& Clock() override { return ticker; }
+};
+
+const StringLookup kNoTable = [](int, std::string&) { return false; };
+
+TEST(SyncControl, StartChecksItsInputsLaunchesArmsWakesLogsAndItsEndWakesTheWorker) {
+    Host host;
+    host.launchSucceeds = false;
+    {
+        SyncControl control(host, host, kNoTable);
+        EXPECT_EQ(host.attached, &control);
+        control.StartSync("0", "com5");
+        control.StartSync("1", "");
+        control.StartSync("60", "com5");
+        EXPECT_FALSE(control.State().workerAlive);
+        host.launchSucceeds = true;
+        control.StartSync(" 60s", "com5");
+        EXPECT_EQ(&control.State(), host.launched.get());
+        EXPECT_TRUE(host.launched->workerAlive && host.launched->flags == SYNC_STOPPED);
+        control.OnPeriodTick();
+        control.OnStatus(StatusFromMessage(IDS_TIME_SET, 86399));
+        host.workerQuitsAfterMs = 300;
+        host.calls += "|";
+    }   // no countdown: the window is going
+    EXPECT_EQ(host.calls, "message 134;message 163;kill;wake;update;clear;launch com5;"
+                          "message 165_beginthread\nAccess is denied.\r\n;kill;wake;update;clear;launch com5;"
+                          "arm 60000;wake;update;wake;log Time Set 23:59:59 UTC ;update;|wake;");
+    EXPECT_EQ(host.launched->flags, SYNC_STOP_REQUESTED);
+    EXPECT_EQ(host.ticker.now, 300u);
+    EXPECT_EQ(host.attached, nullptr);
+}
+
+TEST(SyncControl, StopWaitsASecondAtMostCountingDownAndAWorkerStillThereBlocksTheNextStart) {
+    Host host;
+    SyncControl control(host, host, kNoTable);
+    control.StartSync("60", "com5");
+    host.calls.clear();
+    control.StopSync();
+    EXPECT_EQ(control.State().flags, SYNC_STOP_REQUESTED);
+    std::string countdown = "kill;wake;";
+    for (int left = 1000; left > 0; left -= 100)
+        countdown += "Waiting for thread to quit, time out in " + std::to_string(left) + " ms...;";
+    EXPECT_EQ(host.calls, countdown + "update;");
+    EXPECT_EQ(host.ticker.now, 1000u);
+    host.calls.clear();
+    control.StartSync("60", "com5");
+    EXPECT_EQ(host.calls, countdown + "update;message 164;");
+}
+
+}  // namespace
