@@ -27,7 +27,8 @@ slip() {  # name file original mutated
     local text rest
     text=$(<"$2") && [ -n "$3" ] && rest=${text//"$3"/} && [ $((${#text} - ${#rest})) = ${#3} ] ||
         { echo "stale    $1"; stale=$((stale + 1)); return; }
-    cp "$2" "$backup" && target=$2
+    cp "$2" "$backup" || exit 1
+    target=$2
     printf '%s\n' "${text/"$3"/"$4"}" >"$2"
     if ! compile; then echo "invalid  $1 (see $build/mutate-build.log)"; invalid=$((invalid + 1))
     elif check; then echo "survived $1"; survivors+=("$1"); survived=$((survived + 1))
