@@ -59,8 +59,10 @@ syscommand() { act post "$TITLE" $WM_SYSCOMMAND "$1" 0; }
 minimise() { syscommand $SC_MINIMIZE; wait_state "hidden normal"; }
 tray_menu() { tray $RBUTTONUP; act menu "$@"; }
 gmt() { drv text "$TITLE" $GMT; }
-# The clock display shows a new second: input queued before it is handled.
-next_tick() { local was; was=$(gmt); until_true eval '[ "$(gmt)" != "$was" ]' || fail "the clock display stands"; }
+# Lets keys just typed reach the hidden dialog, whose clock display rests.
+# A slow machine can only weaken the check that follows; the steps after it
+# need the program alive and answering anyway.
+settle() { sleep 2; }
 
 # Which state icon shows, told by colour: 130 has a red ring, 131 a green rim.
 icon_in() { local seen; seen=$(cat); if grep -qw "$1" <<<"$seen"; then echo 130; elif grep -qw "$2" <<<"$seen"; then echo 131; else echo none; fi; }
@@ -143,7 +145,7 @@ minimise
 tray_menu
 shot tray-menu
 act keys escape && act keys escape enter
-next_tick
+settle
 expect "$(state)" "hidden normal" "dialog after keys once the tray menu was dismissed"
 tray_menu c
 wait_state "visible normal"
@@ -210,7 +212,7 @@ message "You must enter a frequency greater than or equal to 1 second."
 wait_icons 130
 # The keys go to Wine's tray window here, which Alt+F4 would close for good.
 act keys escape enter space
-next_tick
+settle
 expect "$(state)|$(fields)|$(controls)|$(log)" "hidden normal|com1 abc|$IDLE|" "after the refused auto-start"
 tray_menu x && app_gone
 
@@ -220,7 +222,7 @@ start_app run
 wait_log 1 "$TIME_SET"
 wait_icons 131
 act keys escape enter space alt+f4
-next_tick
+settle
 expect "$(state)|$(controls)" "hidden normal|$RUNNING" "dialog and controls after keys"
 tray_menu x
 message "The settings could not be saved in C:\\windows\\horalux.INI.
