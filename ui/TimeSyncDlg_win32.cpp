@@ -303,16 +303,15 @@ void CTimeSyncDlg::ShowStatusLog() {
 void CTimeSyncDlg::UpdateControls() {
     const uint32_t flags = sync_.State().flags;
     const bool running = (flags & SYNC_RUNNING) != 0;
-    EnableWindow(Item(IDC_START), !running);
-    EnableWindow(Item(IDC_PORT), !running);
-    EnableWindow(Item(IDC_PERIOD), !running);
-    EnableWindow(Item(IDC_STOP), running);
+    EnableItem(IDC_START, !running);
+    EnableItem(IDC_PORT, !running);
+    EnableItem(IDC_PERIOD, !running);
+    EnableItem(IDC_STOP, running);
 
     const bool synced = running && (flags & SYNC_LAST_OK);
     currentIcon_ = synced ? syncedIcon_ : idleIcon_;
     trayIcon_.SetIcon(synced ? IDI_SYNCED : IDI_NOT_SYNCED);
-    SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(currentIcon_));
-    SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(currentIcon_));
+    SetIcon(currentIcon_);
 }
 
 void CTimeSyncDlg::StartSync() {
