@@ -46,10 +46,10 @@ awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { printf "start-up to visible dia
 
 pid=$(pgrep -f 'horalux.exe' | head -n1)
 stretch "$pid" "idle, visible"
-driver syscommand "$caption" minimize >/dev/null
+driver post "$caption" 0x112 0xF020 0 >/dev/null   # minimise: to the tray
 stretch "$pid" "idle, hidden in the tray"
-driver tray "$caption" dblclick >/dev/null
-until [ "$(driver visible "$caption")" = visible ]; do sleep 0.01; done
+driver post "$caption" 0x8000 131 0x203 >/dev/null   # the tray icon double-clicked
+until [ "$(driver state "$caption")" = "visible normal" ]; do sleep 0.01; done
 driver click "$caption" 57671 >/dev/null
 stretch "$pid" "synchronising every 1 s"
 sets=$(driver text "$caption" 1003 | grep -c 'Time Set')
