@@ -109,31 +109,18 @@ LayoutRect ZymLayoutDialog::GetLayoutRect() {
     return rc;
 }
 
-LRESULT ZymLayoutDialog::WindowProc(UINT msg, WPARAM wp, LPARAM lp) {
-    switch (msg) {
-    case WM_SIZE: {
-        const LRESULT result = Dialog::WindowProc(msg, wp, lp);
-        OnSize(LOWORD(lp), HIWORD(lp));
-        return result;
-    }
-    case WM_GETMINMAXINFO:
-        OnGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lp));
-        return 0;
-    case WM_ERASEBKGND:
-        EraseBackground(reinterpret_cast<HDC>(wp));
-        return TRUE;
-    case WM_DESTROY:
-        if (!PlacementSection().empty()) SavePlacement(PlacementSection());
-        // The nodes go while the controls they name still exist.
-        ReleaseRoot();
-        break;
-    default:
-        break;
-    }
-    return Dialog::WindowProc(msg, wp, lp);
+void ZymLayoutDialog::OnDestroy() {
+    if (!PlacementSection().empty()) SavePlacement(PlacementSection());
+    // The nodes go while the controls they name still exist.
+    ReleaseRoot();
 }
 
-void ZymLayoutDialog::OnSize(int cx, int cy) {
+bool ZymLayoutDialog::OnEraseBackground(HDC dc) {
+    EraseBackground(dc);
+    return true;
+}
+
+void ZymLayoutDialog::OnSize(UINT, int cx, int cy) {
     // Minimised: there is nothing to lay out.
     if (cx + cy <= 0) return;
     UpdateLayout();
@@ -141,10 +128,10 @@ void ZymLayoutDialog::OnSize(int cx, int cy) {
     if (statusBar_ && IsWindow(statusBar_)) SendMessageA(statusBar_, WM_SIZE, 0, 0);
 }
 
-void ZymLayoutDialog::OnGetMinMaxInfo(MINMAXINFO& info) {
-    if (!Root()) return;
+bool ZymLayoutDialog::OnGetMinMaxInfo(MINMAXINFO& info) {
+    if (!Root()) return true;
     const LayoutRect rc = GetLayoutRect();
-    if (rc.Width() <= 0 && rc.Height() <= 0) return;
+    if (rc.Width() <= 0 && rc.Height() <= 0) return true;
     RECT window = {};
     GetWindowRect(Handle(), &window);
     const LONG frameWidth = (window.right - window.left) - rc.Width();
@@ -157,6 +144,7 @@ void ZymLayoutDialog::OnGetMinMaxInfo(MINMAXINFO& info) {
         info.ptMaxTrackSize.x = info.ptMaxSize.x = root.MaxWidth() + 2 * borderX + frameWidth;
     if (root.MaxHeight() != LAYOUT_UNBOUNDED)
         info.ptMaxTrackSize.y = info.ptMaxSize.y = root.MaxHeight() + 2 * borderY + frameHeight;
+    return true;
 }
 
 Region ZymLayoutDialog::CreateEraseRegion() const {

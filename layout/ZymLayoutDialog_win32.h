@@ -30,15 +30,17 @@ public:
 
     HWND StatusBar() const { return statusBar_; }
 
-    LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
-
 protected:
     BOOL OnInitDialog() override;
+    void OnSize(UINT type, int cx, int cy) override;
+    bool OnGetMinMaxInfo(MINMAXINFO& info) override;
+    bool OnEraseBackground(HDC dc) override;
+    // Saves the placement and releases the layout: a derived dialog's own
+    // OnDestroy calls it.
+    void OnDestroy() override;
 
 private:
     void CreateStatusBar();
-    void OnSize(int cx, int cy);
-    void OnGetMinMaxInfo(MINMAXINFO& info);
 
     bool showStatusBar_;
     // A child of the dialog, destroyed with it.

@@ -286,6 +286,7 @@ void CTimeSyncDlg::OnWindowPosChanging(WINDOWPOS& pos) {
 
 void CTimeSyncDlg::OnDestroy() {
     Application::Instance().WinHelp(Handle(), HELP_QUIT, 0);
+    ZymLayoutDialog::OnDestroy();
 }
 
 // The whole log goes into the box with redrawing off, scrolled to its end.

@@ -165,6 +165,11 @@ bool Dialog::DispatchWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& resu
         return OnSysCommand(static_cast<UINT>(wp & 0xFFF0));
     case WM_PAINT:
         return OnPaint();
+    case WM_GETMINMAXINFO:
+        return OnGetMinMaxInfo(*reinterpret_cast<MINMAXINFO*>(lp));
+    case WM_ERASEBKGND:
+        result = TRUE;
+        return OnEraseBackground(reinterpret_cast<HDC>(wp));
     case WM_QUERYDRAGICON:
         result = reinterpret_cast<LRESULT>(OnQueryDragIcon());
         return result != 0;
@@ -225,5 +230,7 @@ void Dialog::OnWindowPosChanging(WINDOWPOS&) {}
 void Dialog::OnShowChanged(bool) {}
 bool Dialog::OnSysCommand(UINT) { return false; }
 bool Dialog::OnPaint() { return false; }
+bool Dialog::OnGetMinMaxInfo(MINMAXINFO&) { return false; }
+bool Dialog::OnEraseBackground(HDC) { return false; }
 HICON Dialog::OnQueryDragIcon() { return nullptr; }
 bool Dialog::OnAppMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }

@@ -52,6 +52,8 @@ protected:
     // True when handled; otherwise the default processing runs.
     virtual bool OnSysCommand(UINT command);
     virtual bool OnPaint();
+    virtual bool OnGetMinMaxInfo(MINMAXINFO& info);
+    virtual bool OnEraseBackground(HDC dc);
     // The icon dragged for a minimised window; null: the default.
     virtual HICON OnQueryDragIcon();
     // The program's own messages (WM_APP and above, registered ones): true
