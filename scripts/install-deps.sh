@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake make g++ libgtest-dev googletest
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-  wine64 xvfb x11-utils imagemagick faketime
+  wine64 xvfb x11-utils imagemagick
 )
 
 missing=()
