@@ -22,6 +22,11 @@ int32_t WindowLength(int32_t limit, int32_t borders, int32_t frame) {
 LayoutManager::LayoutManager(LayoutWindows& windows, LayoutWindows::Handle ownerWindow)
     : windows_(windows), ownerWindow_(ownerWindow) {}
 
+void LayoutManager::SetDpi(int32_t dpi) {
+    dpi_ = dpi;
+    borderX = borderY = Scaled(5);
+}
+
 LayoutRect LayoutManager::GetLayoutRect() { return windows_.ClientRect(ownerWindow_); }
 
 void LayoutManager::UpdateLayout(LayoutNodeRef root) {

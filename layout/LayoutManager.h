@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include "layout/DpiScale.h"
 #include "layout/LayoutGroup.h"
 #include "layout/LayoutModes.h"
 #include "layout/LayoutNodeRef.h"
@@ -44,6 +45,13 @@ public:
     const std::string& PlacementSection() const { return placementSection_; }
     void SetPlacementSection(const std::string& section) { placementSection_ = section; }
 
+    // The screen's DPI, which the lengths given for 96 DPI follow; also sets
+    // the borders.
+    int32_t Dpi() const { return dpi_; }
+    void SetDpi(int32_t dpi);
+    // A length given for 96 DPI, in pixels of this screen.
+    int32_t Scaled(int32_t pixels) const { return ScaleToDpi(pixels, dpi_); }
+
     // Pixels kept free around the layout rectangle.
     int32_t borderX = 5;
     int32_t borderY = 5;
@@ -56,4 +64,5 @@ private:
     LayoutWindows::Handle ownerWindow_;
     LayoutNodeRef root_;
     std::string placementSection_;
+    int32_t dpi_ = BASE_DPI;
 };

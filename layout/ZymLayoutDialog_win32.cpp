@@ -51,6 +51,20 @@ bool PaintedBy(HWND child, HRGN part, HWND parent) {
     return true;
 }
 
+// System DPI awareness: one DPI for the whole session, the screen's.
+int32_t ScreenDpi() {
+    const WindowDC screen(nullptr);
+    const int dpi = screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSY) : 0;
+    return dpi > 0 ? dpi : BASE_DPI;
+}
+
+// The stored size is in 96 DPI pixels, so that it means the same window at
+// every display scaling; the position stays in screen pixels.
+void ScaleSize(RECT& r, int32_t from, int32_t to) {
+    r.right = r.left + ScaleBetweenDpi(r.right - r.left, from, to);
+    r.bottom = r.top + ScaleBetweenDpi(r.bottom - r.top, from, to);
+}
+
 HBRUSH BackgroundBrush(HWND window) {
     const ULONG_PTR brush = GetClassLongPtrA(window, GCLP_HBRBACKGROUND);
     if (brush == 0) return GetSysColorBrush(COLOR_BTNFACE);
@@ -65,6 +79,7 @@ ZymLayoutDialog::ZymLayoutDialog(unsigned templateId, HWND parent, const char* p
                                  bool showStatusBar)
     : Dialog(templateId, parent), LayoutManager(Win32LayoutWindows()), showStatusBar_(showStatusBar) {
     if (placementSection) SetPlacementSection(placementSection);
+    SetDpi(ScreenDpi());
 }
 
 BOOL ZymLayoutDialog::OnInitDialog() {
@@ -89,7 +104,7 @@ void ZymLayoutDialog::CreateStatusBar() {
         ShowMessage(Handle(), std::string("Error - Statusbar"));
         return;
     }
-    // The lowest controls reach 5 pixels into the bar; keep it beneath them
+    // The lowest controls reach 5 pixels (at 96 DPI) into the bar; keep it beneath them
     // so that it does not paint over their bottom edges.
     SetWindowLongA(statusBar_, GWL_STYLE, GetWindowLongA(statusBar_, GWL_STYLE) | WS_CLIPSIBLINGS);
     SetWindowPos(statusBar_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -104,7 +119,7 @@ LayoutRect ZymLayoutDialog::GetLayoutRect() {
     if (showStatusBar_ && statusBar_ && IsWindow(statusBar_)) {
         RECT bar = {};
         GetWindowRect(statusBar_, &bar);
-        rc.bottom = rc.bottom - (bar.bottom - bar.top) + borderY + 5;
+        rc.bottom = rc.bottom - (bar.bottom - bar.top) + borderY + Scaled(5);
     }
     return rc;
 }
@@ -171,6 +186,7 @@ bool ZymLayoutDialog::SavePlacement(const std::string& section) {
     if (!GetWindowPlacement(Handle(), &placement)) return true;
     // Never reopen minimised.
     if (placement.showCmd != SW_SHOWMAXIMIZED) placement.showCmd = SW_SHOWNORMAL;
+    ScaleSize(placement.rcNormalPosition, Dpi(), BASE_DPI);
     Application::Instance().Profile().WriteBinary(section, PLACEMENT_ENTRY, &placement, sizeof placement);
     return true;
 }
@@ -181,6 +197,8 @@ bool ZymLayoutDialog::RestorePlacement(const std::string& section) {
         stored.size() == sizeof(WINDOWPLACEMENT)) {
         WINDOWPLACEMENT placement;
         std::memcpy(&placement, stored.data(), sizeof placement);
+        // Too small a size for this DPI grows to the layout's minimum later.
+        ScaleSize(placement.rcNormalPosition, BASE_DPI, Dpi());
         SetWindowPlacement(Handle(), &placement);
     }
     return true;

@@ -18,9 +18,10 @@ public:
     static constexpr int STATUS_BAR_ID = 0xE801;
 
     // Client area less the status bar, which the lowest controls may
-    // overlap by 5 pixels.
+    // overlap by 5 pixels at 96 DPI.
     LayoutRect GetLayoutRect() override;
 
+    // The layout follows the screen's DPI, taken at construction.
     bool SavePlacement(const std::string& section);
     bool RestorePlacement(const std::string& section);
 

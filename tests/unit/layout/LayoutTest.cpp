@@ -255,3 +255,16 @@ TEST_F(LayoutTest, UpDownIsReattachedToItsBuddyOnlyWhenVisibleAndAligned) {
     for (Window* w : dialog->children) sets.push_back(w->buddySets + (w->buddy == edit ? 10 : 0));
     EXPECT_EQ(sets, (L{0, 11, 11, 10, 10, 10})) << "sets, and 10 for the same buddy";
 }
+
+// Lengths given for 96 DPI (the dialogs' gaps and borders of 5, the frame's
+// caption of 10) on other screens, and a placement's size stored at 96 DPI.
+TEST(DpiScale, LengthsFollowTheDpiRoundedHalfAwayFromZero) {
+    // value, from DPI, to DPI, expected
+    for (const L& c : {L{5, 96, 96, 5}, L{10, 96, 96, 10}, L{5, 96, 144, 8}, L{10, 96, 144, 15}, L{5, 96, 192, 10}, L{10, 96, 192, 20},
+                       L{-5, 96, 144, -8}, L{1, 96, 120, 1}, L{601, 144, 96, 401}, L{400000000, 96, 192, 800000000}, L{7, 0, 144, 7}})
+        EXPECT_EQ(ScaleBetweenDpi(c[0], c[1], c[2]), c[3]) << c[0] << " from " << c[1] << " to " << c[2];
+    FakeLayoutWindows windows;
+    LayoutManager manager(windows);
+    manager.SetDpi(144);
+    EXPECT_EQ((L{manager.borderX, manager.borderY, manager.Scaled(10)}), (L{8, 8, 15}));
+}
