@@ -4,8 +4,10 @@
     make-icons.py OUTPUT_DIR
 
 Writes horalux.ico (grey rim), not-synced.ico (red ring and bar) and
-synced.ico (green rim), each with a 32 x 32 and a 16 x 16 image. The icons
-are committed in res/; run this again after changing the drawing.
+synced.ico (green rim), each with an image for every size the shell asks
+for at 100 to 300 % display scaling: 48, 40, 32, 24, 20 and 16 pixels, each
+drawn for its size rather than scaled. The icons are committed in res/; run
+this again after changing the drawing.
 """
 import os
 import struct
@@ -22,8 +24,13 @@ BLACK, GREEN, GREY, RED, WHITE = 0, 2, 8, 9, 15
 TRANSPARENT = None
 
 # Per size: outer radius, inner radius of the rim, hand and tick geometry.
+# Hands are one pixel wide below 32 and two from 32 on.
 GEOMETRY = {
+    48: dict(outer=23.9, rim=18.6, minute=13, hour=9, hand=1, tick=(14.4, 17.1), bar=2.5),
+    40: dict(outer=19.9, rim=15.5, minute=11, hour=7, hand=1, tick=(12.0, 14.3), bar=2.1),
     32: dict(outer=15.9, rim=12.4, minute=9, hour=6, hand=1, tick=(9.6, 11.4), bar=1.7),
+    24: dict(outer=11.95, rim=8.9, minute=5, hour=4, hand=0, tick=(7.0, 8.2), bar=1.3),
+    20: dict(outer=9.95, rim=7.3, minute=5, hour=4, hand=0, tick=None, bar=1.1),
     16: dict(outer=7.95, rim=5.7, minute=4, hour=3, hand=0, tick=None, bar=0.9),
 }
 
@@ -31,8 +38,8 @@ GEOMETRY = {
 def draw(size, rim_colour, crossed):
     g = GEOMETRY[size]
     half = size / 2.0
-    # Hands meet in the middle two pixels (32) or the pixel left of and above
-    # the centre (16), which keeps them one pixel wide and sharp.
+    # Two-pixel hands meet in the middle two pixels, one-pixel hands in the
+    # pixel left of and above the centre, which keeps them sharp.
     c = size // 2 - 1
     pixels = [[TRANSPARENT] * size for _ in range(size)]
     for y in range(size):
@@ -96,7 +103,7 @@ def main():
     for name, rim, crossed in (("horalux.ico", GREY, False),
                                ("not-synced.ico", RED, True),
                                ("synced.ico", GREEN, False)):
-        images = [(s, bitmap(draw(s, rim, crossed))) for s in (32, 16)]
+        images = [(s, bitmap(draw(s, rim, crossed))) for s in GEOMETRY]
         with open(os.path.join(out, name), "wb") as f:
             f.write(icon_file(images))
 

@@ -40,16 +40,14 @@ std::string AscTime(const std::tm* time) {
 CTimeSyncDlg::CTimeSyncDlg(HWND parent, bool autoStart)
     : ZymLayoutDialog(IDD_MAIN, parent, nullptr, true),
       timeZoneText_(TimeZoneName()),
-      idleIcon_(Application::Instance().LoadIcon(IDI_NOT_SYNCED)),
-      syncedIcon_(Application::Instance().LoadIcon(IDI_SYNCED)),
+      idleIcon_(Application::Instance().LoadWindowIcon(IDI_NOT_SYNCED)),
+      syncedIcon_(Application::Instance().LoadWindowIcon(IDI_SYNCED)),
       autoStart_(autoStart),
       trayIcon_(IDR_TRAY_MENU),
       sync_(*this, runtime_, [](int id, std::string& out) {
           out = Application::Instance().LoadString(static_cast<unsigned>(id));
           return !out.empty();
-      }) {
-    currentIcon_ = idleIcon_;
-}
+      }) {}
 
 CTimeSyncDlg::~CTimeSyncDlg() = default;
 
@@ -86,8 +84,8 @@ void CTimeSyncDlg::AddAboutToSystemMenu() {
 }
 
 void CTimeSyncDlg::ShowIdleIcons() {
-    currentIcon_ = idleIcon_;
-    SetIcon(currentIcon_);
+    currentIcon_ = &idleIcon_;
+    SetIcon(*currentIcon_);
     trayIcon_.SetNotificationWnd(Handle(), WM_TRAY_NOTIFY);
     trayIcon_.SetIcon(IDI_NOT_SYNCED);
 }
@@ -135,21 +133,23 @@ void CTimeSyncDlg::SaveSettings() {
                                 ".\r\n" + GetSystemErrorText(error));
 }
 
+// Gaps, border and the frame's caption height are given for 96 DPI.
 void CTimeSyncDlg::BuildLayout() {
+    const int32_t gap = Scaled(5), border = Scaled(5), header = Scaled(10);
     auto item = [this](int id, uint32_t modes) { return NewItem(id, modes, 0, 0, -1, -1); };
     auto row = [&](int label, int field, uint32_t modes) {
-        LayoutNodeRef group = NewGroup(HORIZONTAL, modes, 5, 0, 0);
+        LayoutNodeRef group = NewGroup(HORIZONTAL, modes, gap, 0, 0);
         group.As<LayoutGroup>()->AddItem(item(label, 0)).AddItem(item(field, 0));
         return group;
     };
 
-    LayoutNodeRef frame = NewFramedGroup(IDC_SYSTEM_TIME_FRAME, VERTICAL, FIXED_HEIGHT, 5, 5, 10, 0);
+    LayoutNodeRef frame = NewFramedGroup(IDC_SYSTEM_TIME_FRAME, VERTICAL, FIXED_HEIGHT, gap, border, header, 0);
     frame.As<LayoutGroup>()
         ->AddGroup(row(IDC_LOCAL_TIME_LABEL, IDC_LOCAL_TIME, 0))
         .AddGroup(row(IDC_GMT_LABEL, IDC_GMT, 0))
         .AddGroup(row(IDC_TIME_ZONE_LABEL, IDC_TIME_ZONE, 0));
 
-    LayoutNodeRef left = NewGroup(VERTICAL, 0, 5, 0, 0);
+    LayoutNodeRef left = NewGroup(VERTICAL, 0, gap, 0, 0);
     left.As<LayoutGroup>()
         ->AddGroup(row(IDC_PORT_LABEL, IDC_PORT, FIXED_HEIGHT))
         .AddGroup(row(IDC_PERIOD_LABEL, IDC_PERIOD, FIXED_HEIGHT))
@@ -157,7 +157,7 @@ void CTimeSyncDlg::BuildLayout() {
         .AddItem(item(IDC_STATUS_LOG, 0));
 
     const uint32_t button = FIXED_WIDTH | FIXED_HEIGHT;
-    LayoutNodeRef buttons = NewGroup(VERTICAL, FIXED_WIDTH, 5, 0, 0);
+    LayoutNodeRef buttons = NewGroup(VERTICAL, FIXED_WIDTH, gap, 0, 0);
     buttons.As<LayoutGroup>()
         ->AddItem(item(IDC_START, button))
         .AddItem(NewSpacer(true))
@@ -167,7 +167,7 @@ void CTimeSyncDlg::BuildLayout() {
         .AddItem(NewSpacer(true))
         .AddItem(item(IDC_EXIT, button));
 
-    LayoutNodeRef root = CreateRoot(HORIZONTAL, 5, 0);
+    LayoutNodeRef root = CreateRoot(HORIZONTAL, gap, 0);
     root.As<LayoutGroup>()->AddGroup(left).AddGroup(buttons);
     UpdateLayout();
 }
@@ -273,7 +273,7 @@ bool CTimeSyncDlg::OnPaint() {
     GetClientRect(Handle(), &client);
     const int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
     const int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
-    DrawIcon(dc.Get(), x, y, currentIcon_);
+    DrawIcon(dc.Get(), x, y, currentIcon_->big.Get());
     return true;
 }
 
@@ -310,9 +310,9 @@ void CTimeSyncDlg::UpdateControls() {
     EnableItem(IDC_STOP, running);
 
     const bool synced = running && (flags & SYNC_LAST_OK);
-    currentIcon_ = synced ? syncedIcon_ : idleIcon_;
+    currentIcon_ = synced ? &syncedIcon_ : &idleIcon_;
     trayIcon_.SetIcon(synced ? IDI_SYNCED : IDI_NOT_SYNCED);
-    SetIcon(currentIcon_);
+    SetIcon(*currentIcon_);
 }
 
 void CTimeSyncDlg::StartSync() {

@@ -35,7 +35,7 @@ protected:
     void OnShowChanged(bool visible) override;
     bool OnSysCommand(UINT command) override;
     bool OnPaint() override;
-    HICON OnQueryDragIcon() override { return currentIcon_; }
+    HICON OnQueryDragIcon() override { return currentIcon_->big.Get(); }
     bool OnAppMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
@@ -62,9 +62,9 @@ private:
     std::string gmtText_;
     std::string localText_;
     std::string timeZoneText_;
-    HICON currentIcon_ = nullptr;
-    HICON idleIcon_ = nullptr;
-    HICON syncedIcon_ = nullptr;
+    WindowIcon idleIcon_;
+    WindowIcon syncedIcon_;
+    const WindowIcon* currentIcon_ = &idleIcon_;
     bool autoStart_;
     // Set at auto-start until the dialog manager's first show has been held back.
     bool keepHidden_ = false;

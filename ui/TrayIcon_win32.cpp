@@ -48,7 +48,15 @@ bool CTrayIcon::SetIcon(unsigned resourceId)
     if (resourceId == 0) return SetIcon(nullptr, nullptr);
     const Application& app = Application::Instance();
     SetTip(app.LoadString(resourceId).c_str());
-    return SetIcon(app.LoadIcon(resourceId), nullptr);
+    // Loaded once per picture, in the notification area's size; the one
+    // shown so far goes once the shell has the new one.
+    Icon shown;
+    if (resourceId != iconId_) {
+        shown = std::move(icon_);
+        icon_ = app.LoadIcon(resourceId, SM_CXSMICON);
+        iconId_ = icon_ ? resourceId : 0;
+    }
+    return SetIcon(icon_.Get(), nullptr);
 }
 
 bool CTrayIcon::SetIcon(HICON icon, const char* tip)

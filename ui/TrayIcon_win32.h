@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <shellapi.h>
 #include <functional>
+#include "window/Handles_win32.h"
 
 // One icon in the notification area. Its identifier is a resource number:
 // the string of that number is the tooltip, the menu of that number pops up
@@ -39,4 +40,7 @@ private:
 
     NOTIFYICONDATAA data_;
     ShellNotify notify_;
+    // The picture SetIcon(resourceId) loaded, and its resource number.
+    Icon icon_;
+    unsigned iconId_ = 0;
 };

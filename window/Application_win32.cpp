@@ -66,9 +66,16 @@ std::string Application::LoadString(unsigned id) const
     return std::string(buffer, length > 0 ? static_cast<size_t>(length) : 0);
 }
 
-HICON Application::LoadIcon(unsigned id) const
+// Not LR_SHARED: the shared copy would be the first size ever asked for.
+Icon Application::LoadIcon(unsigned id, int sizeMetric) const
 {
-    return ::LoadIconA(instance_, MAKEINTRESOURCEA(id));
+    const int size = GetSystemMetrics(sizeMetric);
+    return Icon(static_cast<HICON>(LoadImageA(instance_, MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+}
+
+WindowIcon Application::LoadWindowIcon(unsigned id) const
+{
+    return {LoadIcon(id, SM_CXICON), LoadIcon(id, SM_CXSMICON)};
 }
 
 bool Application::WinHelp(HWND window, unsigned command, ULONG_PTR data)

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <string>
 #include "files/ProfileStore.h"
+#include "window/Handles_win32.h"
 
 // The process's one application object: module facts, resources, the profile
 // store and help. Constructed in WinMain (or by a test) before any window, on
@@ -25,8 +26,11 @@ public:
 
     // Empty when the string does not exist.
     std::string LoadString(unsigned id) const;
-    // Shared icon from the resources: never destroyed by the caller.
-    HICON LoadIcon(unsigned id) const;
+    // The icon resource in the size of a system metric (SM_CXICON or
+    // SM_CXSMICON, which follow the DPI): the image drawn for that size, not
+    // another one scaled. Null when missing.
+    Icon LoadIcon(unsigned id, int sizeMetric) const;
+    WindowIcon LoadWindowIcon(unsigned id) const;
 
     ProfileStore& Profile() { return profile_; }
 

@@ -217,10 +217,10 @@ void Dialog::EnableItem(int id, bool enable)
     EnableWindow(Item(id), enable);
 }
 
-void Dialog::SetIcon(HICON icon)
+void Dialog::SetIcon(const WindowIcon& icon)
 {
-    SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-    SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon.big.Get()));
+    SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon.small.Get()));
 }
 
 void Dialog::OnTimer(UINT_PTR) {}

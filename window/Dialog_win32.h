@@ -1,4 +1,5 @@
 #pragma once
+#include "window/Handles_win32.h"
 #include "window/Window_win32.h"
 #include <string>
 
@@ -22,7 +23,7 @@ public:
     void SetItemText(int id, const std::string& text);
     void EnableItem(int id, bool enable);
     // The caption's and the task switcher's icon, both sizes.
-    void SetIcon(HICON icon);
+    void SetIcon(const WindowIcon& icon);
 
     LRESULT WindowProc(UINT msg, WPARAM wp, LPARAM lp) override;
 

@@ -86,6 +86,13 @@ struct CursorTraits {
     static bool Close(Type h) { return DestroyCursor(h) != FALSE; }
 };
 
+struct IconTraits {
+    using Type = HICON;
+    static Type Invalid() { return nullptr; }
+    static bool Valid(Type h) { return h != nullptr; }
+    static bool Close(Type h) { return DestroyIcon(h) != FALSE; }
+};
+
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using RegistryKey = UniqueHandle<RegistryKeyTraits>;
 using Module = UniqueHandle<ModuleTraits>;
@@ -93,6 +100,13 @@ using Font = UniqueHandle<GdiObjectTraits<HFONT>>;
 using Region = UniqueHandle<GdiObjectTraits<HRGN>>;
 using Menu = UniqueHandle<MenuTraits>;
 using Cursor = UniqueHandle<CursorTraits>;  // a copied one (CopyIcon), not a shared one
+using Icon = UniqueHandle<IconTraits>;      // a loaded one without LR_SHARED
+
+// An icon resource in the two sizes a window shows.
+struct WindowIcon {
+    Icon big;
+    Icon small;
+};
 
 // A window's device context, from GetDC to ReleaseDC.
 class WindowDC {

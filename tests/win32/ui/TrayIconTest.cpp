@@ -8,7 +8,7 @@
 // A restarted shell forgets every icon; the one shown is added again as it was.
 TEST(TrayIcon, ShellRestartAddsTheShownIconAgain)
 {
-    Application app{GetModuleHandleA(nullptr)};
+    const Application app{GetModuleHandleA(nullptr)};
     std::vector<std::pair<DWORD, HICON>> calls;
     CTrayIcon tray(IDR_TRAY_MENU, [&](DWORD operation, NOTIFYICONDATAA* data) {
         calls.emplace_back(operation, data->hIcon);
@@ -21,9 +21,13 @@ TEST(TrayIcon, ShellRestartAddsTheShownIconAgain)
     tray.SetIcon(IDI_SYNCED);
     EXPECT_FALSE(tray.OnTaskbarCreated(WM_USER));
     EXPECT_TRUE(tray.OnTaskbarCreated(taskbarCreated));
-    const std::vector<std::pair<DWORD, HICON>> expected = {
-        {NIM_ADD, app.LoadIcon(IDI_NOT_SYNCED)},
-        {NIM_MODIFY, app.LoadIcon(IDI_SYNCED)},
-        {NIM_ADD, app.LoadIcon(IDI_SYNCED)}};
-    EXPECT_EQ(expected, calls);
+    ASSERT_EQ(calls.size(), 3u);
+    EXPECT_EQ((std::vector<DWORD>{calls[0].first, calls[1].first, calls[2].first}), (std::vector<DWORD>{NIM_ADD, NIM_MODIFY, NIM_ADD}));
+    EXPECT_EQ(calls[1].second, calls[2].second);
+    // In the notification area's size, not the window's icon scaled down.
+    ICONINFO info = {};
+    BITMAP colour = {};
+    ASSERT_TRUE(GetIconInfo(calls[2].second, &info));
+    GetObjectA(info.hbmColor, sizeof colour, &colour), DeleteObject(info.hbmColor), DeleteObject(info.hbmMask);
+    EXPECT_EQ(colour.bmWidth, GetSystemMetrics(SM_CXSMICON));
 }
