@@ -7,6 +7,7 @@ BUILD    ?= build
 NATIVE   := $(BUILD)/native
 TSAN     := $(BUILD)/tsan
 WIN32DIR := $(BUILD)/win32
+LOGS     := $(BUILD)/logs
 JOBS     ?= $(shell nproc)
 
 .PHONY: all deps build test demo bench mutate clean
@@ -14,23 +15,29 @@ JOBS     ?= $(shell nproc)
 all: build
 
 deps:
-	@scripts/install-deps.sh
+	@HORALUX_LOGS=$(abspath $(LOGS)) scripts/install-deps.sh
 
+# One line per stage; the build's own output goes to $(LOGS) and is shown
+# only when a stage fails.
 build: deps
-	@cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Debug -DHORALUX_SANITIZE=address >/dev/null
-	@cmake --build $(NATIVE) -j $(JOBS)
-	@cmake -S . -B $(TSAN) -DCMAKE_BUILD_TYPE=Debug -DHORALUX_SANITIZE=thread >/dev/null
-	@cmake --build $(TSAN) -j $(JOBS)
-	@cmake -S . -B $(WIN32DIR) -DCMAKE_BUILD_TYPE=Release \
-	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-	  -DHORALUX_TOOLS_DIR=$(abspath $(NATIVE))/tools >/dev/null
-	@cmake --build $(WIN32DIR) -j $(JOBS)
+	@scripts/stage.sh $(LOGS)/native.log "building native (AddressSanitizer)" sh -c '\
+	  cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=Debug -DHORALUX_SANITIZE=address && \
+	  cmake --build $(NATIVE) -j $(JOBS)'
+	@scripts/stage.sh $(LOGS)/tsan.log "building tsan (ThreadSanitizer)" sh -c '\
+	  cmake -S . -B $(TSAN) -DCMAKE_BUILD_TYPE=Debug -DHORALUX_SANITIZE=thread && \
+	  cmake --build $(TSAN) -j $(JOBS)'
+	@scripts/stage.sh $(LOGS)/win32.log "building win32 (mingw-w64)" sh -c '\
+	  cmake -S . -B $(WIN32DIR) -DCMAKE_BUILD_TYPE=Release \
+	    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	    -DHORALUX_TOOLS_DIR=$(abspath $(NATIVE))/tools && \
+	  cmake --build $(WIN32DIR) -j $(JOBS)'
 
 # One ctest over the three trees, so one summary line counts every test.
 test: build
 	@mkdir -p $(BUILD)/all
 	@printf 'subdirs("%s")\n' $(abspath $(NATIVE)) $(abspath $(TSAN)) $(abspath $(WIN32DIR)) \
 	  >$(BUILD)/all/CTestTestfile.cmake
+	@echo "running the tests (native, tsan, win32 under Wine, end to end)..."
 	@cd $(BUILD)/all && ctest --output-on-failure
 
 demo: build

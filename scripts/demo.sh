@@ -28,7 +28,7 @@ drv() { /usr/lib/wine/wine64 "$driver" "$@" 2>/dev/null | tr -d '\r'; }
 
 finish() {
   trap - INT TERM EXIT
-  echo "demo: stopping"
+  echo "stopping..."
   drv post "$title" 0x111 32774 0 >/dev/null # WM_COMMAND: the tray's Exit
   drv gone "$title" >/dev/null
   /usr/lib/wine/wineserver -k 2>/dev/null
@@ -39,19 +39,20 @@ finish() {
 }
 trap finish INT TERM EXIT
 
-echo "demo: preparing the Wine prefix $WINEPREFIX"
+# One line per stage, then the status log's lines as they come.
+echo "preparing the Wine prefix ($WINEPREFIX)..."
 wine_prefix_init
+[ -z "${DISPLAY:-}" ] && echo "starting a virtual display (Xvfb)..."
 start_display
-echo "demo: display $DISPLAY"
+echo "starting the clock simulator on COM1..."
 start_simulator com1 --align || exit 1
-echo "demo: GPS clock simulator on COM1"
 
 printf '[Communication]\r\nCommPort=com1\r\n[Update]\r\nFrequency=%s\r\n' "$period" \
   >"$WINEPREFIX/drive_c/windows/horalux.INI"
+echo "starting Horalux (a set every $period s, for $seconds s; Ctrl-C ends it sooner)..."
 /usr/lib/wine/wine64 "$exe" run >/dev/null 2>&1 &
 app_pid=$!
 drv wait "$title" >/dev/null || { echo "demo: horalux.exe did not start" >&2; exit 1; }
-echo "demo: horalux.exe runs (period $period s) for $seconds s; Ctrl-C ends it sooner"
 
 shown=0
 successes=0
@@ -68,7 +69,7 @@ while [ $SECONDS -lt $end ] && kill -0 "$app_pid" 2>/dev/null; do
   if [ $successes -ge 3 ] && [ ! -f "$screenshot.done" ]; then
     drv post "$title" 0x111 32773 0 >/dev/null # the tray's Configure: show the dialog
     sleep 1
-    import -window root "$screenshot" 2>/dev/null && echo "demo: screenshot $screenshot"
+    import -window root "$screenshot" 2>/dev/null && echo "screenshot: $screenshot"
     touch "$screenshot.done"
   fi
   sleep 1

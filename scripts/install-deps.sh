@@ -18,9 +18,10 @@ done
 
 [ ${#missing[@]} -eq 0 ] && exit 0
 
-echo "Installing: ${missing[*]}"
 SUDO=""
 [ "$(id -u)" -ne 0 ] && SUDO=sudo
 export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# apt's output goes to the log, and to the screen only when it fails.
+exec "$(dirname "$0")/stage.sh" "${HORALUX_LOGS:-${TMPDIR:-/tmp}}/install-deps.log" \
+  "installing packages: ${missing[*]}" \
+  sh -c "$SUDO apt-get update -qq && $SUDO apt-get install -y -qq --no-install-recommends ${missing[*]}"
