@@ -2,7 +2,8 @@
 # One user's journey through horalux.exe under Wine and Xvfb, steered from
 # outside against the simulated clock: defaults, refused starts, a failing and
 # a working run with their exact status lines, the bounded log, the icons and
-# the tray, the About box, resizing, the settings file, auto-start. The program
+# the tray, the About box, resizing, the settings file, auto-start, display
+# scaling. The program
 # runs from a folder where DLLs named like system ones were planted; none may
 # load. Environment (set by CTest): HORALUX_EXE, HORALUX_DRIVER,
 # HORALUX_TOOLS_DIR, HORALUX_PLANTED_DLL, HORALUX_OBJDUMP, WINEPREFIX,
@@ -79,7 +80,8 @@ expect "$imports" "advapi32.dll comctl32.dll gdi32.dll kernel32.dll msvcrt.dll o
   "imported DLLs"
 exe="$artifacts/program/horalux.exe" && cp "$HORALUX_EXE" "$exe"
 for name in winmm mapi32; do cp "${HORALUX_PLANTED_DLL:?}" "$artifacts/program/$name.dll"; done
-wine_prefix_init && start_display && rm -rf "$ini"
+set_dpi() { /usr/lib/wine/wine64 reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1; }
+wine_prefix_init && set_dpi 96 && start_display && rm -rf "$ini"
 start_simulator com1 --align || fail "the simulator did not start"
 
 # --- No settings file: the defaults; the clock display ticks ---
@@ -131,9 +133,6 @@ log1=($(rect $LOG)) start=($(rect $START)) exit_b=($(rect $EXIT))
   fail "Start is not at the top, Exit not at the bottom, or the log runs into the buttons"
 shot grown
 act move "$TITLE" 200 150 40 40
-least=($(rect)) start=($(rect $START)) stop=($(rect $STOP)) exit_b=($(rect $EXIT))
-[ $((least[2] - least[0])) -gt 40 ] && [ $((least[3] - least[1])) -gt 40 ] && [ "${start[3]}" -le "${stop[1]}" ] &&
-  [ "${stop[3]}" -le "${exit_b[1]}" ] || fail "the window shrank to $(size), or its buttons overlap"
 expect "$(size $START)/$(size $STOP)/$(size $EXIT)" "$buttons" "button sizes at the minimum"
 act move "$TITLE" 200 150 560 400
 
@@ -229,6 +228,24 @@ message "The settings could not be saved in C:\\windows\\horalux.INI.
 Access denied."
 app_gone
 until_true prints none tray_icon || fail "the tray icon stayed after Exit"
+
+# --- At 96, 144 and 192 DPI: icons drawn for the size; at the smallest size no control overlaps another or the frame's caption, texts fit ---
+# Reads the driver's control listing, prints each fault. Controls may reach into the status bar.
+faults() { awk -v frame=1007 -v bar=59393 '{ id[NR] = $1; l[NR] = $3; t[NR] = $4; r[NR] = $5; b[NR] = $6; h[NR] = $8; if ($1 == frame) f = NR
+    if ($2 ~ /^(Static|Button)$/ && ($7 > $5 - $3 || $8 > $6 - $4)) print $1 " is too small for its text" }
+  END { for (i = 1; i <= NR; i++) for (j = 1; j <= NR; j++) if (i != j && id[i] != bar && id[j] != bar) {
+    if (j == f && l[i] >= l[f] && r[i] <= r[f] && t[i] >= t[f] && b[i] <= b[f]) { if (t[i] < t[f] + h[f]) print id[i] " runs into the caption" }
+    else if (i != f && l[i] < r[j] && l[j] < r[i] && t[i] < b[j] && t[j] < b[i]) print id[i] " overlaps " id[j] } }'; }
+icon_sizes() { xprop -id "$(xid "$TITLE")" -notype 32c _NET_WM_ICON | sed 's/.*= //' | awk -F', ' '{ for (i = 1; i < NF; i += 2 + $i * $(i + 1)) printf "%dx%d ", $i, $(i + 1) }'; }
+for dpi in 96 144 192; do
+  set_dpi $dpi && start_app
+  act move "$TITLE" 100 100 0 0 && shot "dpi-$dpi"
+  expect "$(icon_sizes)" "$((dpi / 3))x$((dpi / 3)) $((dpi / 6))x$((dpi / 6)) " "window icons at $dpi DPI"
+  act move "$TITLE" 100 100 40 40
+  expect "$(drv controls "$TITLE" | faults | sort -u)" "" "faults at the smallest size at $dpi DPI"
+  syscommand $SC_CLOSE && app_gone
+done
+set_dpi 96
 
 loaded=$(cd "$artifacts/program" && ls -- *.loaded 2>/dev/null)
 [ -z "$loaded" ] || fail "planted DLLs were loaded: $loaded"

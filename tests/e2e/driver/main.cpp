@@ -5,6 +5,8 @@
 // reason on stderr), 2 on bad usage.
 #include <windows.h>
 
+#include "window/Handles_win32.h"
+
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -126,10 +128,27 @@ const std::map<std::string, Command> kCommands = {
          MapWindowPoints(nullptr, a.size() > 1 ? Window(a[0]) : nullptr, reinterpret_cast<POINT*>(&r), 2);
          std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
      }}},
+    {"controls", {1, 1, "TITLE: per visible control: ID CLASS L T R B, and its text's width and height", [](const Args& a) {
+         HWND window = Window(a[0]);
+         // The program's font handle means nothing here: the templates' font made anew.
+         const WindowDC dc(window);
+         const Font font(CreateFontA(-MulDiv(8, GetDeviceCaps(dc.Get(), LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "MS Sans Serif"));
+         const HGDIOBJ old = SelectObject(dc.Get(), font.Get());
+         for (HWND c = GetWindow(window, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+             RECT r, text = {};
+             char name[64] = "";
+             GetWindowRect(c, &r), MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&r), 2), GetClassNameA(c, name, sizeof name);
+             DrawTextA(dc.Get(), TextOf(c).c_str(), -1, &text, DT_CALCRECT | DT_EXPANDTABS);
+             if (IsWindowVisible(c))
+                 std::printf("%d %s %ld %ld %ld %ld %ld %ld\n", GetDlgCtrlID(c), name, r.left, r.top, r.right, r.bottom, text.right, text.bottom);
+         }
+         SelectObject(dc.Get(), old);
+     }}},
     // Sent, so the window has applied its limits and laid out its controls on return.
-    {"move", {5, 5, "TITLE X Y W H: move and size the window", [](const Args& a) {
+    {"move", {5, 5, "TITLE X Y W H: move and size the window (W and H 0: keep its size)", [](const Args& a) {
+         const UINT keepSize = a[3] == "0" && a[4] == "0" ? SWP_NOSIZE : 0;
          if (!SetWindowPos(Window(a[0]), nullptr, std::stoi(a[1]), std::stoi(a[2]), std::stoi(a[3]), std::stoi(a[4]),
-                           SWP_NOZORDER | SWP_NOACTIVATE))
+                           SWP_NOZORDER | SWP_NOACTIVATE | keepSize))
              throw Failure("SetWindowPos failed");
      }}},
 };
@@ -138,6 +157,8 @@ const std::map<std::string, Command> kCommands = {
 
 int main(int argc, char** argv)
 {
+    // Real pixels at every DPI, not rectangles scaled for an unaware program.
+    SetProcessDPIAware();
     const Args args(argv + (argc > 1 ? 2 : 1), argv + argc);
     auto command = argc > 1 ? kCommands.find(argv[1]) : kCommands.end();
     if (command == kCommands.end() || args.size() < command->second.least || args.size() > command->second.most) {
