@@ -1,6 +1,5 @@
 #include <windows.h>
 #include <gtest/gtest.h>
-#include <algorithm>
 #include <tuple>
 #include <vector>
 #include "layout/LayoutGroup.h"
@@ -75,25 +74,19 @@ TEST(LayoutDialog, ResizingKeepsTheTreeArrangedAboveTheStatusBarAndWithinItsMini
     EXPECT_FALSE(app.Profile().GetBinary("", "WindowPlacement", stored)) << "without a section no placement is kept";
 }
 
-// A size kept in 96 DPI pixels comes back scaled at 144 DPI, never below the
-// tree's minimum, and is kept again as it was.
-TEST(LayoutDialog, PlacementKeptAt96DpiIsScaledAtAnotherAndHeldAtTheMinimum) {
+// A size kept in 96 DPI pixels comes back scaled at 144 DPI and is kept
+// again as it was, not grown at every run.
+TEST(LayoutDialog, PlacementKeptAt96DpiIsScaledAtAnother) {
     Application app(GetModuleHandleA(nullptr));
-    for (const LONG kept : {400L, 20L}) {
-        const WINDOWPLACEMENT placement = {sizeof placement, 0, SW_SHOWNORMAL, {}, {}, {50, 50, 50 + kept, 50 + kept}};
-        app.Profile().WriteBinary("Kept", "WindowPlacement", &placement, sizeof placement);
-        Shown dialog([kept](Shown& d) {
-            BuildTree(d);
-            MINMAXINFO info = {};
-            SendMessageA(d.Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
-            EXPECT_EQ((std::vector<LONG>{Width(RectOf(d)), Height(RectOf(d))}), (std::vector<LONG>{std::max(kept * 3 / 2, info.ptMinTrackSize.x), std::max(kept * 3 / 2, info.ptMinTrackSize.y)}));
-        }, IDD_LAYOUT, nullptr, "Kept", true);
-        dialog.SetDpi(144);
-        EXPECT_EQ(IDOK, dialog.DoModal());
-        std::vector<unsigned char> stored;
-        ASSERT_TRUE(app.Profile().GetBinary("Kept", "WindowPlacement", stored));
-        if (kept == 400) {
-            EXPECT_EQ(reinterpret_cast<const WINDOWPLACEMENT*>(stored.data())->rcNormalPosition.right, 450);
-        }
-    }
+    const WINDOWPLACEMENT placement = {sizeof placement, 0, SW_SHOWNORMAL, {}, {}, {50, 50, 450, 350}};
+    app.Profile().WriteBinary("Kept", "WindowPlacement", &placement, sizeof placement);
+    Shown dialog([](Shown& d) {
+        BuildTree(d);
+        EXPECT_EQ((std::vector<LONG>{Width(RectOf(d)), Height(RectOf(d))}), (std::vector<LONG>{600, 450}));
+    }, IDD_LAYOUT, nullptr, "Kept", true);
+    dialog.SetDpi(144);
+    EXPECT_EQ(IDOK, dialog.DoModal());
+    std::vector<unsigned char> stored;
+    ASSERT_TRUE(app.Profile().GetBinary("Kept", "WindowPlacement", stored));
+    EXPECT_EQ(Edges(reinterpret_cast<const WINDOWPLACEMENT*>(stored.data())->rcNormalPosition), Edges(placement.rcNormalPosition));
 }
