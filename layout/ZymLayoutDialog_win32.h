@@ -12,7 +12,8 @@
 // are kept in the profile store; with a status bar it carries a size grip.
 class ZymLayoutDialog : public Dialog, public LayoutManager {
 public:
-    // A null or empty `placementSection` keeps nothing.
+    // A null or empty `placementSection` keeps nothing. The layout follows
+    // the screen's DPI as it is at construction.
     ZymLayoutDialog(unsigned templateId, HWND parent, const char* placementSection, bool showStatusBar);
 
     static constexpr int STATUS_BAR_ID = 0xE801;
@@ -21,7 +22,6 @@ public:
     // overlap by 5 pixels at 96 DPI.
     LayoutRect GetLayoutRect() override;
 
-    // The layout follows the screen's DPI, taken at construction.
     bool SavePlacement(const std::string& section);
     bool RestorePlacement(const std::string& section);
 
