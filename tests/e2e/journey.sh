@@ -239,8 +239,10 @@ faults() { awk -v frame=1007 -v bar=59393 '{ id[NR] = $1; l[NR] = $3; t[NR] = $4
 icon_sizes() { xprop -id "$(xid "$TITLE")" -notype 32c _NET_WM_ICON | sed 's/.*= //' | awk -F', ' '{ for (i = 1; i < NF; i += 2 + $i * $(i + 1)) printf "%dx%d ", $i, $(i + 1) }'; }
 for dpi in 96 144 192; do
   set_dpi $dpi && start_app
-  act move "$TITLE" 100 100 0 0 && shot "dpi-$dpi"
-  expect "$(icon_sizes)" "$((dpi / 3))x$((dpi / 3)) $((dpi / 6))x$((dpi / 6)) " "window icons at $dpi DPI"
+  act move "$TITLE" 100 100 0 0
+  sizes="$((dpi / 3))x$((dpi / 3)) $((dpi / 6))x$((dpi / 6)) "
+  until_true prints "$sizes" icon_sizes || fail "the window icons at $dpi DPI are '$(icon_sizes)', expected '$sizes'"
+  shot "dpi-$dpi"
   act move "$TITLE" 100 100 40 40
   expect "$(drv controls "$TITLE" | faults | sort -u)" "" "faults at the smallest size at $dpi DPI"
   syscommand $SC_CLOSE && app_gone
