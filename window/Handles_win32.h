@@ -86,13 +86,21 @@ struct CursorTraits {
     static bool Close(Type h) { return DestroyCursor(h) != FALSE; }
 };
 
+struct ServiceHandleTraits {
+    using Type = SC_HANDLE;
+    static Type Invalid() { return nullptr; }
+    static bool Valid(Type h) { return h != nullptr; }
+    static bool Close(Type h) { return CloseServiceHandle(h) != FALSE; }
+};
+
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using RegistryKey = UniqueHandle<RegistryKeyTraits>;
 using Module = UniqueHandle<ModuleTraits>;
 using Font = UniqueHandle<GdiObjectTraits<HFONT>>;
 using Region = UniqueHandle<GdiObjectTraits<HRGN>>;
 using Menu = UniqueHandle<MenuTraits>;
-using Cursor = UniqueHandle<CursorTraits>;  // a copied one (CopyIcon), not a shared one
+using Cursor = UniqueHandle<CursorTraits>;
+using ServiceHandle = UniqueHandle<ServiceHandleTraits>;  // the service manager's or a service's  // a copied one (CopyIcon), not a shared one
 
 // A window's device context, from GetDC to ReleaseDC.
 class WindowDC {
