@@ -357,8 +357,12 @@ void CTimeSyncDlg::UpdateControls() {
 void CTimeSyncDlg::WatchService() {
     const bool running = IsServiceRunning(kServiceName);
     if (running == serviceRunning_) return;
+    if (running && sync_.State().workerAlive) {
+        StopSync();
+        // Once the worker has quit, its last line is queued: the service's lines come after it.
+        if (!sync_.State().workerAlive && PostMessageA(Handle(), WM_TIMER, kServiceTimer, 0)) return;
+    }
     serviceRunning_ = running;
-    if (running && sync_.State().workerAlive) StopSync();
     LogStatus(Application::Instance().LoadString(running ? IDS_SERVICE_RUNNING : IDS_SERVICE_STOPPED));
     if (running) {
         // Following anew shows the latest lines already written.
