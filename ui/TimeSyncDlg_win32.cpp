@@ -385,7 +385,7 @@ void CTimeSyncDlg::ShowServiceLines() {
 }
 
 void CTimeSyncDlg::StartSync() {
-    if (serviceRunning_) return;   // as from an auto-start
+    if (serviceRunning_) return;   // the port is the service's (an auto-start comes here too)
     UpdateData(true);
     sync_.StartSync(ItemText(IDC_PERIOD), ItemText(IDC_PORT));
 }
