@@ -29,6 +29,11 @@
 // system's reason follow the text.
 #define IDS_SETTINGS_NOT_SAVED 110
 
+// The window's own lines about the service, and the tray tip while it runs
+#define IDS_SERVICE_RUNNING    111
+#define IDS_SERVICE_STOPPED    112
+#define IDS_SERVICE_TIP        113
+
 // System menu
 #define IDS_ABOUT_ITEM         101
 #define IDM_ABOUT              0x0010

@@ -20,6 +20,7 @@
 #define IDS_THREAD_FAILED      165
 #define IDS_RESOURCE_FAILED    166
 #define IDS_STOPPED            167
+#define IDS_INSTALL_SERVICE    168
 
 #define TEXT_PERIOD_TOO_SMALL   "You must enter a frequency greater than or equal to 1 second."
 #define TEXT_TIME_SET           "Time Set %H:%M:%S UTC "
@@ -38,3 +39,4 @@
 #define TEXT_THREAD_FAILED      "Win32 failed to created a new thread.  "
 #define TEXT_RESOURCE_FAILED    "Windows failed to created a necessary resource.  This application is aborting."
 #define TEXT_STOPPED            "Stopped setting time."
+#define TEXT_INSTALL_SERVICE    "Setting the clock needs administrator rights: run horalux.exe /install-service as administrator once and the Horalux service will keep it set."

@@ -68,6 +68,12 @@ void SyncControl::StopSync() {
 
 void SyncControl::OnStatus(const SyncStatus& status) {
     host_.LogStatus(StatusLineText(status, lookup_));
+    // Refused for want of the privilege, which the service holds.
+    if (status.id == IDS_SET_TIME_FAILED && status.error == kPrivilegeNotHeld) {
+        std::string hint;
+        if (!lookup_(IDS_INSTALL_SERVICE, hint)) hint = TEXT_INSTALL_SERVICE;
+        host_.LogStatus(hint);
+    }
     host_.UpdateControls();
 }
 

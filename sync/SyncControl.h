@@ -43,6 +43,8 @@ class SyncControl {
 public:
     static constexpr uint32_t kStopWaitMs = 1000;
     static constexpr uint32_t kStopPollMs = 100;
+    // ERROR_PRIVILEGE_NOT_HELD: a set refused to a user without the right.
+    static constexpr uint32_t kPrivilegeNotHeld = 1314;
 
     SyncControl(SyncHost& host, SyncRuntime& runtime, StringLookup lookup);
     // Waits, like Stop, for a running worker, so the program never ends in

@@ -8,6 +8,8 @@
 #include "layout/LayoutGroup.h"
 #include "layout/LayoutModes.h"
 #include "res/resource.h"
+#include "service/ServiceLogPath_win32.h"
+#include "service/ServiceState_win32.h"
 #include "sync/StatusTexts.h"
 #include "ui/TrayMessages.h"
 #include "window/Application_win32.h"
@@ -18,6 +20,13 @@ namespace {
 
 const UINT_PTR kClockTimer = 1;
 const UINT_PTR kSyncTimer = 2;
+// The service manager is asked now and then; the service's log file, while
+// it runs, often enough that a line shows within a second of its writing.
+const UINT_PTR kServiceTimer = 3;
+const UINT_PTR kServiceLogTimer = 4;
+const UINT kServiceCheckMs = 2000;
+const UINT kServiceLogPollMs = 500;
+const char kServiceName[] = "Horalux";
 const UINT_PTR kNoTimer = static_cast<UINT_PTR>(-1);
 
 // The zone's daylight-saving name when it has such rules at all, else its
@@ -43,6 +52,7 @@ CTimeSyncDlg::CTimeSyncDlg(HWND parent, bool autoStart)
       idleIcon_(Application::Instance().LoadWindowIcon(IDI_NOT_SYNCED)),
       syncedIcon_(Application::Instance().LoadWindowIcon(IDI_SYNCED)),
       autoStart_(autoStart),
+      serviceLog_(ServiceLogPath()),
       trayIcon_(IDR_TRAY_MENU),
       sync_(*this, runtime_, [](int id, std::string& out) {
           out = Application::Instance().LoadString(static_cast<unsigned>(id));
@@ -66,6 +76,9 @@ BOOL CTimeSyncDlg::OnInitDialog() {
     LoadSettings();
     BuildLayout();
     UpdateData(false);
+    // Before an auto-start, which a running service takes the place of.
+    WatchService();
+    SetTimer(Handle(), kServiceTimer, kServiceCheckMs, nullptr);
     StartHiddenIfAutoStart();
     // Also after a refused auto-start, so the buttons are right at once.
     UpdateControls();
@@ -122,12 +135,16 @@ void CTimeSyncDlg::LoadSettings() {
                                        reinterpret_cast<LPARAM>(settings.port.c_str()));
     if (match != CB_ERR) SendMessageA(portBox, CB_SETCURSEL, static_cast<WPARAM>(match), 0);
     SetItemText(IDC_PERIOD, settings.period);
+    loaded_ = Settings{ItemText(IDC_PORT), ItemText(IDC_PERIOD)};
 }
 
 void CTimeSyncDlg::SaveSettings() {
+    const Settings now{ItemText(IDC_PORT), ItemText(IDC_PERIOD)};
+    // Unchanged settings cost a standard user, who cannot write the file, no error box.
+    if (now.port == loaded_.port && now.period == loaded_.period) return;
     ProfileStore& profile = Application::Instance().Profile();
     uint32_t error = 0;
-    if (::SaveSettings(profile, Settings{ItemText(IDC_PORT), ItemText(IDC_PERIOD)}, error)) return;
+    if (::SaveSettings(profile, now, error)) return;
     // A standard user cannot write the Windows folder, where the bare file name lands.
     ::ShowMessage(Handle(), Application::Instance().LoadString(IDS_SETTINGS_NOT_SAVED) + profile.Path() +
                                 ".\r\n" + GetSystemErrorText(error));
@@ -230,6 +247,13 @@ bool CTimeSyncDlg::OnSysCommand(UINT command) {
     return false;
 }
 
+// The tray menu's Start and Stop are greyed like the buttons while the service runs.
+void CTimeSyncDlg::OnInitMenuPopup(HMENU menu) {
+    if (!serviceRunning_) return;
+    EnableMenuItem(menu, ID_TRAY_START, MF_BYCOMMAND | MF_GRAYED);
+    EnableMenuItem(menu, ID_TRAY_STOP, MF_BYCOMMAND | MF_GRAYED);
+}
+
 // The clock display costs nothing while nobody can see it: it runs only
 // while the window is shown and catches up at once when it appears.
 void CTimeSyncDlg::OnShowChanged(bool visible) {
@@ -242,10 +266,20 @@ void CTimeSyncDlg::OnShowChanged(bool visible) {
 }
 
 void CTimeSyncDlg::OnTimer(UINT_PTR timerId) {
-    if (timerId == kClockTimer) {
+    switch (timerId) {
+    case kClockTimer:
         RefreshClock();
-    } else if (timerId == kSyncTimer) {
+        break;
+    case kSyncTimer:
         sync_.OnPeriodTick();
+        break;
+    // These update the controls only when something changed: they tick while the window rests.
+    case kServiceTimer:
+        WatchService();
+        return;
+    case kServiceLogTimer:
+        ShowServiceLines();
+        return;
     }
     UpdateControls();
 }
@@ -301,21 +335,64 @@ void CTimeSyncDlg::ShowStatusLog() {
     InvalidateRect(box, nullptr, TRUE);
 }
 
+// While the service runs, Start and Stop are greyed (the port is the
+// service's) and the icons show the service's last result.
 void CTimeSyncDlg::UpdateControls() {
     const uint32_t flags = sync_.State().flags;
     const bool running = (flags & SYNC_RUNNING) != 0;
-    EnableItem(IDC_START, !running);
+    EnableItem(IDC_START, !running && !serviceRunning_);
     EnableItem(IDC_PORT, !running);
     EnableItem(IDC_PERIOD, !running);
-    EnableItem(IDC_STOP, running);
+    EnableItem(IDC_STOP, running && !serviceRunning_);
 
+<<<<<<< HEAD
     const bool synced = running && (flags & SYNC_LAST_OK);
     currentIcon_ = synced ? &syncedIcon_ : &idleIcon_;
     trayIcon_.SetIcon(synced ? IDI_SYNCED : IDI_NOT_SYNCED);
     SetIcon(*currentIcon_);
+=======
+    const bool synced = serviceRunning_ ? serviceLog_.LastId() == IDS_TIME_SET : running && (flags & SYNC_LAST_OK);
+    currentIcon_ = synced ? syncedIcon_ : idleIcon_;
+    const std::string tip = serviceRunning_ ? Application::Instance().LoadString(IDS_SERVICE_TIP) : std::string();
+    trayIcon_.SetIcon(currentIcon_, tip.c_str());
+    SetIcon(currentIcon_);
+>>>>>>> i-window
+}
+
+// Polled: the service's start stops a worker of the window's own, which
+// would fight it for the port; its stop makes Start available again.
+void CTimeSyncDlg::WatchService() {
+    const bool running = IsServiceRunning(kServiceName);
+    if (running == serviceRunning_) return;
+    if (running && sync_.State().workerAlive) {
+        StopSync();
+        // Once the worker has quit, its last line is queued: the service's lines come after it.
+        if (!sync_.State().workerAlive && PostMessageA(Handle(), WM_TIMER, kServiceTimer, 0)) return;
+    }
+    serviceRunning_ = running;
+    LogStatus(Application::Instance().LoadString(running ? IDS_SERVICE_RUNNING : IDS_SERVICE_STOPPED));
+    if (running) {
+        // Following anew shows the latest lines already written.
+        serviceLog_ = ServiceLogTail(ServiceLogPath());
+        ShowServiceLines();
+        SetTimer(Handle(), kServiceLogTimer, kServiceLogPollMs, nullptr);
+    } else {
+        KillTimer(Handle(), kServiceLogTimer);
+    }
+    UpdateControls();
+}
+
+// Each line with the service's own time of writing, as the window's own lines are shown.
+void CTimeSyncDlg::ShowServiceLines() {
+    const std::vector<ServiceLogEntry> entries = serviceLog_.Poll();
+    if (entries.empty()) return;
+    for (const ServiceLogEntry& entry : entries) statusLog_.Append(entry.time, entry.text);
+    ShowStatusLog();
+    UpdateControls();
 }
 
 void CTimeSyncDlg::StartSync() {
+    if (serviceRunning_) return;   // the port is the service's (an auto-start comes here too)
     UpdateData(true);
     sync_.StartSync(ItemText(IDC_PERIOD), ItemText(IDC_PORT));
 }

@@ -3,7 +3,9 @@
 
 #include <string>
 
+#include "app/Settings.h"
 #include "layout/ZymLayoutDialog_win32.h"
+#include "service/ServiceLogTail_win32.h"
 #include "sync/StatusLog.h"
 #include "sync/SyncControl.h"
 #include "sync/SyncThread_win32.h"
@@ -34,6 +36,7 @@ protected:
     void OnWindowPosChanging(WINDOWPOS& pos) override;
     void OnShowChanged(bool visible) override;
     bool OnSysCommand(UINT command) override;
+    void OnInitMenuPopup(HMENU menu) override;
     bool OnPaint() override;
     HICON OnQueryDragIcon() override { return currentIcon_->big.Get(); }
     bool OnAppMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
@@ -50,6 +53,8 @@ private:
     void SaveSettings();
     void BuildLayout();
     void ShowStatusLog();
+    void WatchService();
+    void ShowServiceLines();
 
     // SyncHost
     void ShowMessage(int stringId, const std::string& suffix) override;
@@ -68,6 +73,11 @@ private:
     bool autoStart_;
     // Set at auto-start until the dialog manager's first show has been held back.
     bool keepHidden_ = false;
+    // The port and period as loaded: Exit stores them only when they changed.
+    Settings loaded_;
+    // While the service runs it owns the port, and its lines are shown.
+    bool serviceRunning_ = false;
+    ServiceLogTail serviceLog_;
     StatusLog statusLog_;
     CTrayIcon trayIcon_;
     UINT_PTR syncTimerId_ = static_cast<UINT_PTR>(-1);

@@ -72,7 +72,8 @@ bool CTrayIcon::SetIcon(HICON icon, const char* tip)
         operation = NIM_DELETE;
     }
     if (tip) SetTip(tip);
-    if (data_.szTip[0]) data_.uFlags |= NIF_TIP;
+    // A tip given, even an empty one, replaces the shown one.
+    if (tip || data_.szTip[0]) data_.uFlags |= NIF_TIP;
     if (data_.uCallbackMessage && data_.hWnd) data_.uFlags |= NIF_MESSAGE;
 
     const bool done = notify_(operation, &data_) != FALSE;

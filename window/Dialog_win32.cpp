@@ -161,6 +161,9 @@ bool Dialog::DispatchWindowMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& resu
         if (flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)) OnShowChanged((flags & SWP_SHOWWINDOW) != 0);
         return false;
     }
+    case WM_INITMENUPOPUP:
+        OnInitMenuPopup(reinterpret_cast<HMENU>(wp));
+        return false;
     case WM_SYSCOMMAND:
         return OnSysCommand(static_cast<UINT>(wp & 0xFFF0));
     case WM_PAINT:
@@ -229,6 +232,7 @@ void Dialog::OnSize(UINT, int, int) {}
 void Dialog::OnWindowPosChanging(WINDOWPOS&) {}
 void Dialog::OnShowChanged(bool) {}
 bool Dialog::OnSysCommand(UINT) { return false; }
+void Dialog::OnInitMenuPopup(HMENU) {}
 bool Dialog::OnPaint() { return false; }
 bool Dialog::OnGetMinMaxInfo(MINMAXINFO&) { return false; }
 bool Dialog::OnEraseBackground(HDC) { return false; }

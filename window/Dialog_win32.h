@@ -52,6 +52,8 @@ protected:
     virtual void OnShowChanged(bool visible);
     // True when handled; otherwise the default processing runs.
     virtual bool OnSysCommand(UINT command);
+    // A menu of the window's (the system menu included) is about to open.
+    virtual void OnInitMenuPopup(HMENU menu);
     virtual bool OnPaint();
     virtual bool OnGetMinMaxInfo(MINMAXINFO& info);
     virtual bool OnEraseBackground(HDC dc);

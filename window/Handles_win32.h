@@ -93,6 +93,13 @@ struct IconTraits {
     static bool Close(Type h) { return DestroyIcon(h) != FALSE; }
 };
 
+struct ServiceHandleTraits {
+    using Type = SC_HANDLE;
+    static Type Invalid() { return nullptr; }
+    static bool Valid(Type h) { return h != nullptr; }
+    static bool Close(Type h) { return CloseServiceHandle(h) != FALSE; }
+};
+
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using RegistryKey = UniqueHandle<RegistryKeyTraits>;
 using Module = UniqueHandle<ModuleTraits>;
@@ -101,6 +108,7 @@ using Region = UniqueHandle<GdiObjectTraits<HRGN>>;
 using Menu = UniqueHandle<MenuTraits>;
 using Cursor = UniqueHandle<CursorTraits>;  // a copied one (CopyIcon), not a shared one
 using Icon = UniqueHandle<IconTraits>;      // a loaded one without LR_SHARED
+using ServiceHandle = UniqueHandle<ServiceHandleTraits>;  // the service manager's or a service's
 
 // An icon resource in the two sizes a window shows.
 struct WindowIcon {

@@ -185,7 +185,8 @@ expect "$(controls)" "$IDLE" "controls after the tray's Stop"
 # The system refuses a clock an hour off, which ends the worker.
 clock --offset 3600
 tray_menu s
-refused="Win32 command: SetSystemTime() failed. : Privilege not held.|Stopped setting time."
+refused="Win32 command: SetSystemTime() failed. : Privilege not held.|Setting the clock needs administrator rights: \
+run horalux.exe /install-service as administrator once and the Horalux service will keep it set.|Stopped setting time."
 until_true prints "$refused" texts || fail "the log reads '$(texts)', expected '$refused'"
 expect "$(controls)|$(state)" "$IDLE|hidden normal" "controls and dialog after a refused set"
 
@@ -205,7 +206,8 @@ act set "$TITLE" $PORT com && act set "$TITLE" $PERIOD abc
 act click "$TITLE" $EXIT && app_gone
 expect "$(ini_text)" "[Communication] CommPort=com [Update] Frequency=abc" "settings file after Exit"
 
-# --- "run" with a stored period that is no number: refused, hidden, deaf to keys ---
+# --- "run" with a stored period that is no number: refused, hidden, deaf to keys; Exit leaves the file alone ---
+touch -d 2001-01-01 "$ini"
 start_app /Run
 message "You must enter a frequency greater than or equal to 1 second."
 wait_icons 130
@@ -214,8 +216,9 @@ act keys escape enter space
 settle
 expect "$(state)|$(fields)|$(controls)|$(log)" "hidden normal|com1 abc|$IDLE|" "after the refused auto-start"
 tray_menu x && app_gone
+expect "$(date -r "$ini" +%F)" 2001-01-01 "the settings file's date after an Exit with nothing changed"
 
-# --- "run" with the defaults (the file cannot be read): synchronising, hidden, deaf to keys; Exit cannot store ---
+# --- "run" with the defaults (the file cannot be read): synchronising, hidden, deaf to keys; Exit cannot store a change ---
 rm -rf "$ini" && mkdir "$ini"
 start_app run
 wait_log 1 "$TIME_SET"
@@ -223,6 +226,7 @@ wait_icons 131
 act keys escape enter space alt+f4
 settle
 expect "$(state)|$(controls)" "hidden normal|$RUNNING" "dialog and controls after keys"
+act set "$TITLE" $PERIOD 30
 tray_menu x
 message "The settings could not be saved in C:\\windows\\horalux.INI.
 Access denied."

@@ -226,12 +226,17 @@ TEST(SyncControl, StartChecksItsInputsLaunchesArmsWakesLogsAndItsEndWakesTheWork
         EXPECT_TRUE(host.launched->workerAlive && host.launched->flags == SYNC_STOPPED);
         control.OnPeriodTick();
         control.OnStatus(StatusFromMessage(IDS_TIME_SET, 86399));
+        // Only a set refused for want of the privilege points to the service.
+        control.OnStatus(StatusFromMessage(IDS_SET_TIME_FAILED, 5));
+        control.OnStatus(StatusFromMessage(IDS_SET_TIME_FAILED, 1314));
         host.workerQuitsAfterMs = 300;
         host.calls += "|";
     }   // no countdown: the window is going
     EXPECT_EQ(host.calls, "message 134;message 163;kill;wake;update;clear;launch com5;"
                           "message 165_beginthread\nAccess is denied.\r\n;kill;wake;update;clear;launch com5;"
-                          "arm 60000;wake;update;wake;log Time Set 23:59:59 UTC ;update;|wake;");
+                          "arm 60000;wake;update;wake;log Time Set 23:59:59 UTC ;update;"
+                          "log Unknown msg 160: Win32 status was:  : Access is denied.\r\n;update;"
+                          "log Unknown msg 160: Win32 status was:  : ;log " TEXT_INSTALL_SERVICE ";update;|wake;");
     EXPECT_EQ(host.launched->flags, SYNC_STOP_REQUESTED);
     EXPECT_EQ(host.ticker.now, 300u);
     EXPECT_EQ(host.attached, nullptr);

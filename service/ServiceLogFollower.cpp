@@ -1,0 +1,40 @@
+#include "service/ServiceLogFollower.h"
+
+uint64_t ServiceLogFollower::ReadFrom(const LogFileFacts& file) {
+    if (!file.present) return 0;
+    // Replaced, or shorter than what was read: a rotation; the new file is read from its start.
+    if (following_ && (file.identity != identity_ || file.size < offset_)) {
+        offset_ = 0;
+        partial_.clear();
+    }
+    following_ = true;
+    identity_ = file.identity;
+    if (file.size - offset_ > kMaxRead) {
+        offset_ = file.size - kMaxRead;
+        partial_.clear();
+    }
+    return offset_;
+}
+
+std::vector<ServiceLogEntry> ServiceLogFollower::Take(const std::string& bytes) {
+    offset_ += bytes.size();
+    partial_ += bytes;
+    std::vector<ServiceLogEntry> entries;
+    size_t start = 0;
+    for (size_t end; (end = partial_.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        ServiceLogEntry entry;
+        if (ParseServiceLogLine(partial_.substr(start, end + 2 - start), entry)) {
+            lastId_ = entry.id;
+            entries.push_back(entry);
+        }
+    }
+    partial_.erase(0, start);
+    // A line longer than a whole read is no line of the service's; its rest
+    // will not parse either.
+    if (partial_.size() > kMaxRead) partial_.clear();
+    if (firstRead_ && !bytes.empty()) {
+        firstRead_ = false;
+        if (entries.size() > kFirstLines) entries.erase(entries.begin(), entries.end() - kFirstLines);
+    }
+    return entries;
+}

@@ -1,0 +1,37 @@
+#include <gtest/gtest.h>
+
+#include "service/ServiceLogFollower.h"
+
+namespace {
+
+std::string Line(int second, int id = 151) {
+    return FormatServiceLogLine({"2026-12-07", "04:50:0" + std::to_string(second), id, "t"});
+}
+
+// Each poll hands the follower the file as the service left it; a shown line is its second.
+TEST(ServiceLogFollower, ShowsEachNewWholeLineOnceAcrossPiecesRotationsAndGarbage) {
+    ServiceLogFollower follower;
+    std::string file;
+    const auto poll = [&](uint64_t identity, std::string shown = "") {
+        for (const auto& e : follower.Take(file.substr(follower.ReadFrom({true, file.size(), identity})))) shown += e.time.back();
+        return shown;
+    };
+    const struct { uint64_t identity; bool replace; std::string bytes; const char* shown; int lastId; } steps[] = {
+        {1, false, Line(1) + Line(2) + Line(3) + Line(4) + Line(5) + Line(6) + Line(7, 160), "34567", 160},
+        {1, false, Line(8, 156).substr(0, 28), "", 160},   // up to its CR
+        {1, false, Line(8, 156).substr(28), "8", 156},
+        {1, false, "\n" "junk\r\n" + Line(9), "9", 151},
+        {1, true, Line(1, 157), "1", 157},   // rotated: shorter than what was read
+        {2, true, Line(2) + Line(3) + Line(4) + Line(5) + Line(6) + Line(7), "234567", 151},   // replaced by a longer file
+    };
+    for (const auto& s : steps) {
+        file = s.replace ? s.bytes : file + s.bytes;
+        EXPECT_EQ(s.shown, poll(s.identity)) << s.bytes;
+        EXPECT_EQ(s.lastId, follower.LastId()) << s.bytes;
+    }
+    // A poll reads a bounded tail; the line it cuts is skipped, every whole one after it shown.
+    while (file.size() < 3 * ServiceLogFollower::kMaxRead) file += Line(7);
+    EXPECT_EQ(ServiceLogFollower::kMaxRead / Line(7).size(), poll(2).size());
+}
+
+}  // namespace
