@@ -345,18 +345,11 @@ void CTimeSyncDlg::UpdateControls() {
     EnableItem(IDC_PERIOD, !running);
     EnableItem(IDC_STOP, running && !serviceRunning_);
 
-<<<<<<< HEAD
-    const bool synced = running && (flags & SYNC_LAST_OK);
-    currentIcon_ = synced ? &syncedIcon_ : &idleIcon_;
-    trayIcon_.SetIcon(synced ? IDI_SYNCED : IDI_NOT_SYNCED);
-    SetIcon(*currentIcon_);
-=======
     const bool synced = serviceRunning_ ? serviceLog_.LastId() == IDS_TIME_SET : running && (flags & SYNC_LAST_OK);
-    currentIcon_ = synced ? syncedIcon_ : idleIcon_;
+    currentIcon_ = synced ? &syncedIcon_ : &idleIcon_;
     const std::string tip = serviceRunning_ ? Application::Instance().LoadString(IDS_SERVICE_TIP) : std::string();
-    trayIcon_.SetIcon(currentIcon_, tip.c_str());
-    SetIcon(currentIcon_);
->>>>>>> i-window
+    trayIcon_.SetIcon(synced ? IDI_SYNCED : IDI_NOT_SYNCED, serviceRunning_ ? tip.c_str() : nullptr);
+    SetIcon(*currentIcon_);
 }
 
 // Polled: the service's start stops a worker of the window's own, which

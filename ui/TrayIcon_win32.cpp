@@ -43,11 +43,11 @@ void CTrayIcon::SetNotificationWnd(HWND window, UINT message)
     if (window && allow) allow(window, TaskbarCreatedMessage(), MSGFLT_ALLOW, nullptr);
 }
 
-bool CTrayIcon::SetIcon(unsigned resourceId)
+bool CTrayIcon::SetIcon(unsigned resourceId, const char* tip)
 {
     if (resourceId == 0) return SetIcon(nullptr, nullptr);
     const Application& app = Application::Instance();
-    SetTip(app.LoadString(resourceId).c_str());
+    SetTip(tip ? tip : app.LoadString(resourceId).c_str());
     // Loaded once per picture, in the notification area's size; the one
     // shown so far goes once the shell has the new one.
     Icon shown;

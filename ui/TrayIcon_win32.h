@@ -21,8 +21,8 @@ public:
     // shell's restart broadcast even when the program runs elevated.
     void SetNotificationWnd(HWND window, UINT message);
 
-    // Icon and tooltip of that resource number; 0 removes the icon.
-    bool SetIcon(unsigned resourceId);
+    // Icon and tooltip of that resource number (or the tip given); 0 removes the icon.
+    bool SetIcon(unsigned resourceId, const char* tip = nullptr);
     // A null icon removes it; a null tip keeps the current one.
     bool SetIcon(HICON icon, const char* tip);
 
