@@ -69,7 +69,8 @@ settle() { sleep 2; }
 icon_in() { local seen; seen=$(cat); if grep -qw "$1" <<<"$seen"; then echo 130; elif grep -qw "$2" <<<"$seen"; then echo 131; else echo none; fi; }
 xid() { xwininfo -name "$1" 2>/dev/null | awk '/Window id/ { print $4 }'; }
 window_icon() { xprop -id "$(xid "$TITLE")" -notype 32c _NET_WM_ICON | icon_in 4294901760 4278222848; }
-tray_icon() { import -window "$(xid "Wine System Tray")" -depth 8 txt:- 2>/dev/null | icon_in '#FF0000' '#008000'; }
+# import with no window waits for a click: no tray window, no picture.
+tray_icon() { local id; id=$(xid "Wine System Tray"); [ -n "$id" ] && import -window "$id" -depth 8 txt:- 2>/dev/null | icon_in '#FF0000' '#008000'; }
 icons() { echo "$(window_icon) $(tray_icon)"; }
 wait_icons() { until_true prints "$1 $1" icons || fail "window and tray icons are '$(icons)', expected $1"; }
 
@@ -80,8 +81,9 @@ expect "$imports" "advapi32.dll comctl32.dll gdi32.dll kernel32.dll msvcrt.dll o
   "imported DLLs"
 exe="$artifacts/program/horalux.exe" && cp "$HORALUX_EXE" "$exe"
 for name in winmm mapi32; do cp "${HORALUX_PLANTED_DLL:?}" "$artifacts/program/$name.dll"; done
-set_dpi() { /usr/lib/wine/wine64 reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1; }
-wine_prefix_init && set_dpi 96 && start_display && rm -rf "$ini"
+# Read at the desktop's start: the next program starts a fresh one.
+set_dpi() { /usr/lib/wine/wine64 reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1 && /usr/lib/wine/wineserver -w; }
+wine_prefix_init && start_display && set_dpi 96 && rm -rf "$ini"
 start_simulator com1 --align || fail "the simulator did not start"
 
 # --- No settings file: the defaults; the clock display ticks ---
