@@ -39,15 +39,17 @@ struct TwoFiles : RotatingFiles {
     bool Rotate() override { return !rotationFails && (previous = current, current.clear(), true); }
 };
 
-// Lines of every length around the bound, one filling it exactly: the
+// Lines of every length around the bound, two filling it exactly: the
 // current file goes over the bound only with one line alone, a rotation
 // keeps the whole current file, and a failed rotation loses nothing.
 TEST(LogRotation, BoundKeptAndNothingLostAcrossARotation) {
     const uint64_t bound = 100;
     TwoFiles files;
+    files.previous = "older";   // an empty current file is never rotated, not even for a long line
     int rotations = 0;
     for (size_t i = 0; i < 300; ++i) {
-        const std::string line(i < 2 ? 50 : 1 + (i * 37) % (i % 50 == 49 ? 150 : 60), static_cast<char>('a' + i % 26));
+        const size_t length = i == 0 ? 150 : i < 3 ? 50 : 1 + (i * 37) % (i % 50 == 49 ? 150 : 60);
+        const std::string line(length, static_cast<char>('a' + i % 26));
         const std::string before = files.current, previous = files.previous;
         ASSERT_TRUE(AppendLogLine(files, line, bound));
         const bool over = !before.empty() && before.size() + line.size() > bound;
