@@ -25,10 +25,13 @@ bool CreateFolder(const std::string& folder, PSECURITY_DESCRIPTOR descriptor) {
 bool IsOwnAccount(PSID sid) {
     KernelHandle token;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Put())) return false;
-    char buffer[256];
+    union {
+        TOKEN_USER user;
+        char bytes[256];   // room for the SID behind it
+    } buffer;
     DWORD size = 0;
-    if (!GetTokenInformation(token.Get(), TokenUser, buffer, sizeof buffer, &size)) return false;
-    return EqualSid(sid, reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid) != FALSE;
+    if (!GetTokenInformation(token.Get(), TokenUser, &buffer, sizeof buffer, &size)) return false;
+    return EqualSid(sid, buffer.user.User.Sid) != FALSE;
 }
 
 }  // namespace

@@ -17,10 +17,8 @@ KEY='HKLM\System\CurrentControlSet\Services'
 fail() { echo "FAIL [service:${BASH_LINENO[0]}]: $*" >&2; echo "log: $(tail -n 5 "$log" 2>/dev/null)" >&2; exit 1; }
 wine() { /usr/lib/wine/wine64 "$@"; }
 until_true() { local end=$((SECONDS + WAIT_S)); until "$@"; do [ $SECONDS -lt $end ] || return 1; sleep 0.3; done; }
-cleanup() {
-  switch /remove-service >/dev/null
-  /usr/lib/wine/wineserver -k 2>/dev/null; [ -z "${keeper:-}" ] || wait "$keeper"; stop_simulator; stop_display
-}
+cleanup() { switch /remove-service >/dev/null; /usr/lib/wine/wineserver -k 2>/dev/null
+  [ -z "${keeper:-}" ] || wait "$keeper"; stop_simulator; stop_display; }
 # switch SWITCH: the program's exit code and the text of the box it shows.
 switch() {
   wine "$HORALUX_EXE" "$1" >>"$artifacts/output.txt" 2>&1 & local pid=$! text
@@ -47,28 +45,25 @@ wine notepad >/dev/null 2>&1 & keeper=$!
 until_true eval 'wine sc query PlugPlay >/dev/null 2>&1' || fail "the service manager does not answer"
 
 # --- Installed and started by its own switch; installing again changes nothing ---
-result=$(switch /install-service)
-expect "${result%%|*}" 0 "exit code of the install ($result)"
-grep -q "installed and running" <<<"$result" || fail "the install said '$result'"
+expect "$(switch /install-service)" "0|The Horalux service is installed and running. It writes its lines to \
+C:\ProgramData\Horalux\horalux.log and to the Application event log." "install"
 expect "$(switch /install-service)" "1|The Horalux service is already installed: nothing was changed." "second install"
 registered "$KEY\\EventLog\\Application\\Horalux" || fail "no event source"
 until_true eval '[ "$(state)" = RUNNING ]' || fail "the service is '$(state)'"
 wait_lines 151 3
-has '^[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9:]{8} \[151\] Time Set [0-9:]{8} UTC  offset [-+][0-9]+ ms$' ||
-  fail "the Time Set line reads '$(grep -m1 '\[151\]' "$log")'"
+has '^[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9:]{8} \[151\] Time Set [0-9:]{8} UTC  offset [-+][0-9]+ ms$' || fail "Time Set reads wrong"
 has '\[168\] Settings read: port com5, period 1 s\.$' || fail "no line says which settings were read"
 
 # --- A clock an hour off is refused, logged and tried again; then sets again ---
 printf -- '--offset 3600\n' >"$HORALUX_SIM_CONTROL"
 wait_lines 160 2
 has '\[160\] Win32 command: SetSystemTime\(\) failed\. : Privilege not held\.$' || fail "the refusal reads wrong"
-: >"$HORALUX_SIM_CONTROL" && printf '\n' >"$HORALUX_SIM_CONTROL"
+printf '\n' >"$HORALUX_SIM_CONTROL"
 wait_lines 151 2
 
 # --- An unplugged clock: the port is missing at every period until it comes back ---
 stop_simulator
 wait_lines 155 2
-has '\[155\] Failed to open comm port\.$' || fail "the missing port reads wrong"
 start_simulator com5 --align || fail "the simulator did not come back"
 wait_lines 151 2
 
@@ -82,8 +77,7 @@ start=$(date +%s%N)
 wine sc stop Horalux >/dev/null 2>&1
 until_true eval '[ "$(state)" = STOPPED ]' || fail "the service did not stop"
 stop_ms=$((($(date +%s%N) - start) / 1000000))
-echo "stop took $stop_ms ms (with sc's own start-up)"
-[ $stop_ms -lt 10000 ] || fail "the stop took $stop_ms ms"
+echo "stop took $stop_ms ms (with sc's own start-up)" && [ $stop_ms -lt 10000 ] || fail "the stop took $stop_ms ms"
 tail -n 1 "$log" | tr -d '\r' | grep -q '\[167\] Stopped setting time\.$' || fail "the last line is not the stop"
 expect "$(switch /remove-service)" "0|The Horalux service is stopped and removed. Its log folder stays." "remove"
 ! registered "$KEY\\Horalux" && ! registered "$KEY\\EventLog\\Application\\Horalux" || fail "still registered"
