@@ -5,6 +5,8 @@
 // reason on stderr), 2 on bad usage.
 #include <windows.h>
 
+#include "window/Handles_win32.h"
+
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -127,12 +129,11 @@ const std::map<std::string, Command> kCommands = {
          std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
      }}},
     {"control", {2, 2, "SERVICE CODE: send the service this control code", [](const Args& a) {
-         const SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-         const SC_HANDLE service = OpenServiceA(manager, a[0].c_str(), SERVICE_PAUSE_CONTINUE);
+         const ServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+         const ServiceHandle service(OpenServiceA(manager.Get(), a[0].c_str(), SERVICE_PAUSE_CONTINUE));
          SERVICE_STATUS status;
-         const bool sent = ControlService(service, std::stoul(a[1], nullptr, 0), &status);
-         CloseServiceHandle(service), CloseServiceHandle(manager);
-         if (!sent) throw Failure("ControlService failed with " + std::to_string(GetLastError()));
+         if (!ControlService(service.Get(), std::stoul(a[1], nullptr, 0), &status))
+             throw Failure("ControlService failed with " + std::to_string(GetLastError()));
      }}},
     // Sent, so the window has applied its limits and laid out its controls on return.
     {"move", {5, 5, "TITLE X Y W H: move and size the window", [](const Args& a) {
