@@ -46,6 +46,7 @@ demo: build
 bench: build
 	@scripts/bench-sync.sh 20
 	@scripts/bench-app.sh 60
+	@scripts/bench-service.sh 1000
 
 # Not part of test: one native rebuild and test run per slip.
 mutate: deps

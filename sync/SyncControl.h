@@ -46,7 +46,9 @@ public:
     // ERROR_PRIVILEGE_NOT_HELD: a set refused to a user without the right.
     static constexpr uint32_t kPrivilegeNotHeld = 1314;
 
-    SyncControl(SyncHost& host, SyncRuntime& runtime, StringLookup lookup);
+    // retryFailures: workers report the failures that end the window's
+    // worker and try again at the next tick, as a service must.
+    SyncControl(SyncHost& host, SyncRuntime& runtime, StringLookup lookup, bool retryFailures = false);
     // Waits, like Stop, for a running worker, so the program never ends in
     // the middle of an attempt.
     ~SyncControl();
@@ -69,5 +71,6 @@ private:
     SyncHost& host_;
     SyncRuntime& runtime_;
     StringLookup lookup_;
+    bool retryFailures_;
     std::shared_ptr<SyncThreadState> state_;
 };

@@ -100,7 +100,24 @@ struct ServiceHandleTraits {
     static bool Close(Type h) { return CloseServiceHandle(h) != FALSE; }
 };
 
+struct EventSourceTraits {
+    using Type = HANDLE;
+    static Type Invalid() { return nullptr; }
+    static bool Valid(Type h) { return h != nullptr; }
+    static bool Close(Type h) { return DeregisterEventSource(h) != FALSE; }
+};
+
+struct LocalMemoryTraits {
+    using Type = HLOCAL;
+    static Type Invalid() { return nullptr; }
+    static bool Valid(Type h) { return h != nullptr; }
+    static bool Close(Type h) { return LocalFree(h) == nullptr; }
+};
+
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
+using ServiceHandle = UniqueHandle<ServiceHandleTraits>;   // the service manager or one service
+using EventSource = UniqueHandle<EventSourceTraits>;
+using LocalMemory = UniqueHandle<LocalMemoryTraits>;       // what the API allocated with LocalAlloc
 using RegistryKey = UniqueHandle<RegistryKeyTraits>;
 using Module = UniqueHandle<ModuleTraits>;
 using Font = UniqueHandle<GdiObjectTraits<HFONT>>;
@@ -108,7 +125,6 @@ using Region = UniqueHandle<GdiObjectTraits<HRGN>>;
 using Menu = UniqueHandle<MenuTraits>;
 using Cursor = UniqueHandle<CursorTraits>;  // a copied one (CopyIcon), not a shared one
 using Icon = UniqueHandle<IconTraits>;      // a loaded one without LR_SHARED
-using ServiceHandle = UniqueHandle<ServiceHandleTraits>;  // the service manager's or a service's
 
 // An icon resource in the two sizes a window shows.
 struct WindowIcon {

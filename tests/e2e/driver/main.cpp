@@ -144,6 +144,13 @@ const std::map<std::string, Command> kCommands = {
          }
          SelectObject(dc.Get(), old);
      }}},
+    {"control", {2, 2, "SERVICE CODE: send the service this control code", [](const Args& a) {
+         const ServiceHandle manager(OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+         const ServiceHandle service(OpenServiceA(manager.Get(), a[0].c_str(), SERVICE_PAUSE_CONTINUE));
+         SERVICE_STATUS status;
+         if (!ControlService(service.Get(), std::stoul(a[1], nullptr, 0), &status))
+             throw Failure("ControlService failed with " + std::to_string(GetLastError()));
+     }}},
     // Sent, so the window has applied its limits and laid out its controls on return.
     {"move", {5, 5, "TITLE X Y W H: move and size the window (W and H 0: keep its size)", [](const Args& a) {
          const UINT keepSize = a[3] == "0" && a[4] == "0" ? SWP_NOSIZE : 0;

@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Figures of the installed service under Wine (after `make build`): its
+# private memory and handle count over N attempts at a 1 s period, sampled at
+# a few points, then its CPU at rest with a period of an hour.
+#   scripts/bench-service.sh [attempts, default 1000] [seconds at rest, default 60]
+set -u -o pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+attempts=${1:-1000} rest=${2:-60}
+win32="$root/build/win32"
+exe="$win32/app/horalux.exe"
+export WINEPREFIX="$win32/bench-service-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
+  HORALUX_TOOLS_DIR="$root/build/native/tools"
+. "$root/scripts/wine-env.sh"
+log="$WINEPREFIX/drive_c/ProgramData/Horalux/horalux.log"
+ini="$WINEPREFIX/drive_c/windows/horalux.INI"
+wine() { /usr/lib/wine/wine64 "$@"; }
+driver() { wine "$win32/tests/e2e/e2e-driver.exe" "$@" | tr -d '\r'; }
+switch() { wine "$exe" "$1" >/dev/null 2>&1 & local pid=$!; driver msgbox horalux; wait $pid; }
+cleanup() { switch /remove-service
+  /usr/lib/wine/wineserver -k; wait "$keeper"; stop_simulator; stop_display; }
+lines() { local n; n=$(grep -cE "\[(15[0-9]|16[0-6])\]" "$log" 2>/dev/null); echo "${n:-0}"; }   # attempts' outcomes
+# The Unix process of the service in this prefix, for its CPU time.
+unix_pid() {
+  local p
+  for p in $(pgrep -f 'horalux.exe'); do
+    tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && { echo "$p"; return; }
+  done
+}
+# Wine reports no private memory of another process: that comes from /proc.
+figures() {
+  local handles
+  handles=$(wine "$win32/tools/proc-figures/proc-figures.exe" horalux.exe | tr -d '\r' | awk '{ print $3 }')
+  awk -v h="$handles" '/^Private_(Clean|Dirty)/ { kib += $2 } END { printf "%d KiB private, %s handles", kib, h }' \
+    "/proc/$pid/smaps_rollup"
+}
+
+wine_prefix_init && start_display && trap cleanup EXIT
+wine notepad >/dev/null 2>&1 & keeper=$!   # Wine ends its services with the prefix's last program
+printf '[Communication]\r\nCommPort=com5\r\n[Update]\r\nFrequency=1\r\n' >"$ini"
+start_simulator com5 --align || exit 1
+until wine sc query PlugPlay >/dev/null 2>&1; do sleep 1; done
+rm -f "$log"*
+echo "prefix ready after $SECONDS s"
+switch /install-service
+until pid=$(unix_pid) && [ -n "$pid" ]; do sleep 1; done
+start=$SECONDS
+for mark in 10 $((attempts / 4)) $((attempts / 2)) $((attempts * 3 / 4)) "$attempts"; do
+  until [ "$(lines)" -ge "$mark" ]; do sleep 2; done
+  printf 'after %5d attempts (%5d s): %s, %d sets\n' "$(lines)" $((SECONDS - start)) "$(figures)" "$(grep -c '\[151\]' "$log")"
+done
+
+# At rest: the next attempt an hour away.
+printf '[Communication]\r\nCommPort=com5\r\n[Update]\r\nFrequency=3600\r\n' >"$ini"
+driver control Horalux 6
+sleep 3
+hz=$(getconf CLK_TCK)
+before=$(awk '{ print $14 + $15 }' "/proc/$pid/stat")
+sleep "$rest"
+after=$(awk '{ print $14 + $15 }' "/proc/$pid/stat")
+awk -v t=$((after - before)) -v hz="$hz" -v s="$rest" \
+  'BEGIN { printf "at rest: CPU %.2f s in %d s (%.3f %%)\n", t / hz, s, 100 * t / hz / s }'
+echo "at rest: $(figures)"
