@@ -2,7 +2,7 @@
 # The service under Wine against the simulated clock: installed through the
 # program's own switch, it logs "Time Set" lines; a refused set and an
 # unplugged clock are logged and retried; it stops quickly and its removal
-# leaves nothing registered. Environment (set by CTest): HORALUX_EXE,
+# leaves nothing registered; the window shows its lines. Environment (set by CTest): HORALUX_EXE,
 # HORALUX_DRIVER, HORALUX_TOOLS_DIR, WINEPREFIX, HORALUX_ARTIFACTS.
 set -u -o pipefail
 [ -f "$HORALUX_EXE" ] || { echo "SKIP: $HORALUX_EXE is not built yet"; exit 77; }
@@ -66,6 +66,18 @@ stop_simulator
 wait_lines 155 2
 start_simulator com5 --align || fail "the simulator did not come back"
 wait_lines 151 2
+
+# --- The window, run as the user, follows the service: its lines, Start and Stop greyed ---
+TITLE="Orvanel Systems, Inc. GPS Clock"
+window_log() { wine "$HORALUX_DRIVER" text "$TITLE" 1003 2>/dev/null | tr -d '\r'; }
+wine "$HORALUX_EXE" >>"$artifacts/output.txt" 2>&1 & window=$!
+wine "$HORALUX_DRIVER" wait "$TITLE" || fail "no window"
+until_true eval 'window_log | grep -q "^[0-9:]\{8\} The Horalux service keeps this PC.s clock set"' || fail "the window does not say the service runs"
+seen=$(window_log | grep -c " Time Set ")
+until_true eval '[ "$(window_log | grep -c " Time Set ")" -gt "$seen" ]' || fail "the service's new lines do not reach the window"
+expect "$(wine "$HORALUX_DRIVER" enabled "$TITLE" 57671 57673 | tr -d '\r')" "disabled disabled" "Start and Stop while the service runs"
+import -window root "$artifacts/window.png" 2>/dev/null
+wine "$HORALUX_DRIVER" click "$TITLE" 57672 && wait $window
 
 # --- A new period read on a parameter change ---
 printf '[Communication]\r\nCommPort=com5\r\n[Update]\r\nFrequency=2\r\n' >"$WINEPREFIX/drive_c/windows/horalux.INI"
