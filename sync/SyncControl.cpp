@@ -18,7 +18,7 @@ SyncControl::~SyncControl() {
     WaitForWorker(false);
 }
 
-void SyncControl::StartSync(const std::string& periodText, const std::string& port) {
+void SyncControl::StartSync(const std::string& periodText, const std::string& port, bool precise) {
     const int seconds = ParsePeriodSeconds(periodText);
     if (seconds < 1) {
         host_.ShowMessage(IDS_PERIOD_TOO_SMALL, "");
@@ -41,6 +41,7 @@ void SyncControl::StartSync(const std::string& periodText, const std::string& po
     auto state = std::make_shared<SyncThreadState>();
     state->flags = SYNC_STOPPED;
     state->portName = port;
+    state->precise = precise;
     state->workerAlive = true;
     state_ = state;
 

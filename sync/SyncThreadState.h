@@ -19,6 +19,7 @@ struct SyncThreadState {
     std::atomic<uint32_t> flags{0};
     std::atomic<uint32_t> lastError{0};
     std::string portName;           // written before the worker exists
+    bool precise = true;            // sets from the offset estimate; false: to the whole second
 
     // Set by Start before the thread exists, cleared by the worker as the last
     // thing it does: tells Stop whether there is anyone to wait for.

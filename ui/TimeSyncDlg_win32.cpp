@@ -124,6 +124,7 @@ void CTimeSyncDlg::LoadSettings() {
                                        reinterpret_cast<LPARAM>(settings.port.c_str()));
     if (match != CB_ERR) SendMessageA(portBox, CB_SETCURSEL, static_cast<WPARAM>(match), 0);
     SetItemText(IDC_PERIOD, settings.period);
+    precise_ = settings.precise;
 }
 
 void CTimeSyncDlg::SaveSettings() {
@@ -317,7 +318,7 @@ void CTimeSyncDlg::UpdateControls() {
 
 void CTimeSyncDlg::StartSync() {
     UpdateData(true);
-    sync_.StartSync(ItemText(IDC_PERIOD), ItemText(IDC_PORT));
+    sync_.StartSync(ItemText(IDC_PERIOD), ItemText(IDC_PORT), precise_);
 }
 
 void CTimeSyncDlg::ShowMessage(int stringId, const std::string& suffix) {
