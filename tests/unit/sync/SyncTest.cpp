@@ -26,6 +26,9 @@ struct Worker : WakeEvent, SystemClock, StatusSink {
     uint32_t eventError = 0, failingWait = 0, setError = 0;   // failingWait: 1-based
     int waits = 0, drops = 0, broadcasts = 0;
     bool always = false;                                       // awake for ever (the race)
+    bool live = false;                                         // PC and GPS clocks run on the ticks
+    int64_t pcBase = 0, gpsBase = 0;
+    std::vector<int64_t> offsets;                              // PC minus GPS at each live set
     UtcTime now{2026, 12, 0, 6, 12, 34, 50, 250}, set;
     std::vector<SyncStatus> posted;
     std::vector<uint32_t> flags;                               // at each post
@@ -41,8 +44,12 @@ struct Worker : WakeEvent, SystemClock, StatusSink {
         return true;
     }
     void DropPending() override { ++drops; }
-    UtcTime Now() override { return now; }
-    bool Set(const UtcTime& t, uint32_t& e) override { set = t; return (e = setError) == 0; }
+    UtcTime Now() override { return live ? UtcFromMilliseconds(pcBase + ticker.now) : now; }
+    bool Set(const UtcTime& t, uint32_t& e) override {
+        if (live) offsets.push_back(pcBase - gpsBase), pcBase = UtcMilliseconds(t) - ticker.now;
+        set = t;
+        return (e = setError) == 0;
+    }
     void Post(const SyncStatus& s) override { posted.push_back(s); flags.push_back(state.flags); }
     void BroadcastTimeChange() override { ++broadcasts; }
     Ids ids() const { Ids v; for (const auto& s : posted) v.push_back(s.id); return v; }
@@ -101,6 +108,56 @@ TEST(Worker, EveryOutcomeOfAnAttemptAndEveryStop) {
         EXPECT_EQ(t.line.opened, c.opened) << c.name;
         EXPECT_LE(t.ticker.now, c.maxMs * (precise ? 5 : 1)) << c.name;   // timed reads: up to five replies
         EXPECT_EQ(t.state.flags, SYNC_STOPPED) << c.name;
+    }
+}
+
+// A clock that answers at once, composing 55 ms after the command's last
+// byte: from the second attempt on, every set's estimate holds the true
+// offset, and the sets close in.
+TEST(Worker, TimedRepliesFromAClockThatAnswersAtOnceBringThePcWithinMilliseconds) {
+    Worker t;
+    t.state.precise = t.live = true;
+    t.steps.resize(8);
+    t.gpsBase = UtcMilliseconds(t.now);
+    t.pcBase = t.gpsBase + 2345;
+    t.ticker.onSleep = [&t] {
+        const UtcTime g = UtcFromMilliseconds(t.gpsBase + t.ticker.now + 55);
+        char text[16];
+        std::snprintf(text, sizeof text, "340:%02d:%02d:%02d\r\n", g.hour, g.minute, g.second);
+        t.line.reply = text;
+    };
+    t.Run();
+    ASSERT_EQ(t.offsets.size(), 8u);
+    for (size_t i = 1; i < t.offsets.size(); ++i) {
+        EXPECT_NEAR(t.posted[i].offsetMs, t.offsets[i], t.posted[i].offsetWidthMs / 2 + 1) << i;
+        EXPECT_LE(t.posted[i].offsetWidthMs, OffsetEstimator::kWantedWidthMs) << i;
+    }
+    EXPECT_LE(std::llabs(t.pcBase - t.gpsBase), 40);
+}
+
+ClockReading Reply(int64_t phase, int64_t delay = 20, uint32_t tick = 0) {
+    const int64_t seen = 500000;   // the same PC time: no drift between them
+    return ClockReading{seen - delay, seen - 10, seen, seen - 20 - phase, tick};
+}
+
+// Replies whose end was seen 20 ms after the clock composed them at `phase`
+// in the second (truly, with offset 0): any phase allows [phase-1041, phase+22],
+// the second's start [phase-41, phase+22].
+TEST(OffsetEstimator, IntervalsFromRepliesCutCarriedWidenedRestartedAndShifted) {
+    const struct { const char* name; std::vector<ClockReading> replies; int64_t shift; bool added; int64_t offset, width; uint32_t probe; } cases[] = {
+        {"one reply: read as composed at the second's start", {Reply(300)}, 0, true, 290, 63, 789},
+        {"a clock that answers at once: phases cut it, checks go outside", {Reply(900), Reply(50), Reply(980), Reply(10), Reply(500)}, 0, true, -15, 93, 838},
+        {"a jump restarts from the newest", {Reply(900), Reply(50), Reply(980), Reply(10), Reply(500), Reply(1200)}, 0, false, 690, 1063, 689},
+        {"an hour between replies widens by 720 ms a side", {Reply(900), Reply(50, 20, 3600000)}, 0, true, -395, 933, 604},
+        {"a clock that waits for the next second", {Reply(0), Reply(10, 600), Reply(5, 900)}, 0, true, -5, 53, 0},
+        {"a step we applied moves it", {Reply(300)}, -290, true, 0, 63, 499}};
+    for (const auto& c : cases) {
+        OffsetEstimator e;
+        bool added = false;
+        for (const ClockReading& r : c.replies) added = e.Add(r);
+        e.Shift(c.shift);
+        EXPECT_EQ((std::vector<int64_t>{added, e.OffsetMs(), e.WidthMs(), e.ProbeDelayMs(500000)}),
+                  (std::vector<int64_t>{c.added, c.offset, c.width, c.probe})) << c.name;
     }
 }
 
@@ -194,7 +251,7 @@ struct Host : SyncHost, SyncRuntime {
     void UpdateControls() override { calls += "update;"; }
     void Attach(SyncControl* control) override { attached = control; }
     bool LaunchWorker(const std::shared_ptr<SyncThreadState>& state, CWin32Error& failure) override {
-        calls += "launch " + state->portName + ";";
+        calls += "launch " + state->portName + (state->precise ? ";" : " whole;");
         fake_system_error::SetLastErrorCode(5);
         failure = CWin32Error("_beginthread");
         if (launchSucceeds) launched = state;
@@ -222,7 +279,7 @@ TEST(SyncControl, StartChecksItsInputsLaunchesArmsWakesLogsAndItsEndWakesTheWork
         control.StartSync("60", "com5");
         EXPECT_FALSE(control.State().workerAlive);
         host.launchSucceeds = true;
-        control.StartSync(" 60s", "com5");
+        control.StartSync(" 60s", "com5", false);
         EXPECT_EQ(&control.State(), host.launched.get());
         EXPECT_TRUE(host.launched->workerAlive && host.launched->flags == SYNC_STOPPED);
         control.OnPeriodTick();
@@ -231,7 +288,7 @@ TEST(SyncControl, StartChecksItsInputsLaunchesArmsWakesLogsAndItsEndWakesTheWork
         host.calls += "|";
     }   // no countdown: the window is going
     EXPECT_EQ(host.calls, "message 134;message 163;kill;wake;update;clear;launch com5;"
-                          "message 165_beginthread\nAccess is denied.\r\n;kill;wake;update;clear;launch com5;"
+                          "message 165_beginthread\nAccess is denied.\r\n;kill;wake;update;clear;launch com5 whole;"
                           "arm 60000;wake;update;wake;log Time Set 23:59:59 UTC ;update;|wake;");
     EXPECT_EQ(host.launched->flags, SYNC_STOP_REQUESTED);
     EXPECT_EQ(host.ticker.now, 300u);
