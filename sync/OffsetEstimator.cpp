@@ -32,12 +32,17 @@ bool OffsetEstimator::Add(const ClockReading& r) {
     const int64_t elapsed = std::max<int64_t>(static_cast<uint32_t>(r.tick - lastTick_), r.seen - lastSeen_);
     const int64_t widen = (elapsed * kDriftPpm + 999999) / 1000000;
     const bool wasKnown = known_;
-    const bool carried = known_ && Cut(any_.lo, any_.hi, any, widen);
+    bool carried = known_ && Cut(any_.lo, any_.hi, any, widen);
+    if (carried) {
+        // A reply that contradicts the second's start: for a clock that
+        // waits for it, a jump, which the wide interval may have missed.
+        const bool fits = Cut(atStart_.lo, atStart_.hi, atStart, widen);
+        if (!fits && WaitsForSecond()) carried = false;
+        else if (!fits) atStart_ = {atStart.lo, atStart.hi};
+        ++(fits ? startFits_ : startBreaks_);
+    }
     if (carried) {
         ++readings_;
-        // A reply that contradicts the second's start (a jump the wide
-        // interval missed) starts that reading again.
-        if (!Cut(atStart_.lo, atStart_.hi, atStart, widen)) atStart_ = {atStart.lo, atStart.hi};
     } else {
         known_ = true;
         readings_ = 1;
@@ -75,7 +80,7 @@ int64_t OffsetEstimator::WidthMs() const {
 // narrows it only this way, and replies at varied phases tell it from a
 // clock that waits for the next second, which needs no probes.
 uint32_t OffsetEstimator::ProbeDelayMs(int64_t pcNow) const {
-    if (!known_ || Waits()) return 0;
+    if (!known_ || WaitsForSecond()) return 0;
     int64_t point = any_.lo + (any_.hi - any_.lo) / 2;
     if (any_.hi - any_.lo <= kWantedWidthMs) point = total_ % 2 ? any_.lo - kCheckMarginMs : any_.hi + kCheckMarginMs;
     return static_cast<uint32_t>(((point - pcNow - leadMs_) % 1000 + 1000) % 1000);

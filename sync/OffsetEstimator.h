@@ -54,18 +54,22 @@ private:
     struct Interval {
         int64_t lo, hi;
     };
-    bool Waits() const { return lateReplies_ >= 2; }
+    // Replies came late at times, yet nearly all fit a composition at the
+    // second's start: a clock that waits for the next second.
+    bool WaitsForSecond() const { return lateReplies_ >= 2 && startBreaks_ * 4 < startFits_; }
     // Until the clock is known, the first reply alone is read as composed at
     // the second's start: a set from it is never worse than one to the whole
     // second.
     const Interval& Best() const {
-        return Waits() || (readings_ == 1 && quickReplies_ < kKnownQuickReplies) ? atStart_ : any_;
+        const bool unknown = quickReplies_ + lateReplies_ < kKnownAfter;
+        return WaitsForSecond() || (unknown && readings_ == 1) ? atStart_ : any_;
     }
 
+    static constexpr int kKnownAfter = 5;   // replies
     bool known_ = false;
     Interval any_{0, 0}, atStart_{0, 0};
     int readings_ = 0;       // since the last restart
-    static constexpr int kKnownQuickReplies = 5;   // with no late one: a clock that answers at once
+    int startFits_ = 0, startBreaks_ = 0;
     int lateReplies_ = 0, quickReplies_ = 0;
     int64_t quickest_ = INT64_MAX;   // from the command to the reply's end
     unsigned total_ = 0;

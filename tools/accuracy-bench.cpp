@@ -4,8 +4,8 @@
 //
 //   accuracy-bench [runs]      (default 200 runs of 100 attempts each)
 //
-// The simulated clock answers either at once (at a random phase of the
-// second) or at the start of the next second. Each run draws a PC drift of up
+// The simulated clock answers at once (at a random phase of the second), at
+// the start of the next second, or after a random delay of up to a second. Each run draws a PC drift of up
 // to +-50 ppm, a start phase, and jumps of the PC clock (0.1 to 2 s either way)
 // before 2 % of the attempts.
 #include <algorithm>
@@ -37,8 +37,8 @@ struct Ticks : Ticker {
 };
 
 struct Run : CDevice, SystemClock, WakeEvent, StatusSink {
-    Run(unsigned seed, bool waitsForSecond, uint32_t periodMs)
-        : random(seed), waits(waitsForSecond), period(periodMs) {
+    enum Kind { kAtOnce, kNextSecond, kRandomDelay };
+    Run(unsigned seed, Kind clockKind, uint32_t periodMs) : random(seed), kind(clockKind), period(periodMs) {
         gpsStart = kStartMs + Uniform(0, 86400000);
         drift = Uniform(-50e-6, 50e-6);
         pcAnchor = gpsStart + Uniform(-3000, 3000);
@@ -71,7 +71,8 @@ struct Run : CDevice, SystemClock, WakeEvent, StatusSink {
             // The reply follows the echo of the command's last byte.
             const double received = ticks.now + kByteMs;
             double composed = received + Uniform(0, 5);
-            if (waits) composed = std::ceil(Gps(received) / 1000) * 1000 - gpsStart + Uniform(0, 2);
+            if (kind == kNextSecond) composed = std::ceil(Gps(received) / 1000) * 1000 - gpsStart + Uniform(0, 2);
+            if (kind == kRandomDelay) composed += Uniform(0, 1000);
             const std::string reply = ReplyText(Gps(composed));
             const double start = std::max(composed, received + kByteMs);
             for (size_t b = 0; b < reply.size(); ++b) Arrive(start + (b + 1) * kByteMs, reply[b]);
@@ -122,7 +123,7 @@ struct Run : CDevice, SystemClock, WakeEvent, StatusSink {
     void BroadcastTimeChange() override {}
 
     std::mt19937 random;
-    bool waits;
+    Kind kind;
     uint32_t period, nextFire = 0, wokeAt = 0;
     int wakes = 0;
     double gpsStart, drift, pcAnchor, pcAnchorTick = 0;
@@ -146,10 +147,10 @@ struct Figures {
     int sets = 0;
 };
 
-Figures Measure(int runs, bool waits, uint32_t periodMs, const Method& method) {
+Figures Measure(int runs, Run::Kind kind, uint32_t periodMs, const Method& method) {
     Figures f;
     for (int seed = 1; seed <= runs; ++seed) {
-        Run run(static_cast<unsigned>(seed), waits, periodMs);
+        Run run(static_cast<unsigned>(seed), kind, periodMs);
         run.state.flags = SYNC_STOPPED;
         run.state.portName = "com5";
         run.state.precise = method.precise;
@@ -187,12 +188,13 @@ int main(int argc, char** argv) {
     std::printf("%-10s %7s %7s", "clock", "period", "attempt");
     for (const Method& m : methods) std::printf(" | %23s", m.name);
     std::printf("\n");
-    for (const bool waits : {false, true}) {
+    const char* const kinds[] = {"at once", "next sec", "delayed"};
+    for (const Run::Kind kind : {Run::kAtOnce, Run::kNextSecond, Run::kRandomDelay}) {
         for (const uint32_t period : {1u, 60u, 3600u}) {
             std::vector<Figures> figures;
-            for (const Method& m : methods) figures.push_back(Measure(runs, waits, period * 1000, m));
+            for (const Method& m : methods) figures.push_back(Measure(runs, kind, period * 1000, m));
             for (const int attempt : {1, 3, 10, 100}) {
-                std::printf("%-10s %6us %7d", waits ? "next sec" : "at once", period, attempt);
+                std::printf("%-10s %6us %7d", kinds[kind], period, attempt);
                 for (const Figures& f : figures)
                     std::printf(" | %11.0f / %9.0f", Median(f.after[attempt - 1]), Worst(f.after[attempt - 1]));
                 std::printf("\n");
