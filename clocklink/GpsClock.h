@@ -32,7 +32,8 @@ public:
     enum class Drained { Quiet, Stopped, NeverQuiet };
     enum class TimeRead { Ok, Short, Unparseable };
     // Ticks of the last read pass that had not seen the reply's line end
-    // (the caller sets it before sending the command) and of the one that did.
+    // (the caller starts it at the command's last byte going out) and of the
+    // one that did.
     struct ReplyTiming {
         uint32_t notYetSeen = 0, seen = 0;
     };

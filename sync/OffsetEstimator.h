@@ -25,7 +25,7 @@ public:
     static constexpr int64_t kTimerStepMs = 16;   // tick counter and system time move in 15.6 ms steps
     static constexpr int64_t kDriftPpm = 200;
     static constexpr int64_t kWantedWidthMs = 200;   // narrower: no more readings needed
-    static constexpr int64_t kCheckMarginMs = 100;
+    static constexpr int64_t kCheckMarginMs = 100;   // checks go this far outside the interval
     static constexpr int64_t kWaitedMs = 200;   // a reply this much later than the quickest waited
 
     // False when the reply contradicted everything carried, which then
@@ -34,7 +34,6 @@ public:
     // The PC clock was stepped by stepMs (new minus old).
     void Shift(int64_t stepMs);
 
-    bool Known() const { return known_; }
     int64_t OffsetMs() const;   // the middle of the best interval
     int64_t WidthMs() const;
     // Narrow enough after `readings` replies of one attempt. Replies that cut
