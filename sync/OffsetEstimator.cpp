@@ -52,7 +52,6 @@ bool OffsetEstimator::Add(const ClockReading& r) {
     const int64_t delay = r.seen - r.sent;
     quickest_ = std::min(quickest_, delay);
     ++(delay > quickest_ + kWaitedMs ? lateReplies_ : quickReplies_);
-    ++total_;
     lastTick_ = r.tick;
     lastSeen_ = r.seen;
     leadMs_ = std::min<int64_t>(std::max<int64_t>((r.notYetSeen + r.seen) / 2 - kTransmitMs - r.sent, 0), 999);
@@ -79,9 +78,10 @@ int64_t OffsetEstimator::WidthMs() const {
 // Probes on the interval that holds for any clock: one that answers at once
 // narrows it only this way, and replies at varied phases tell it from a
 // clock that waits for the next second, which needs no probes.
-uint32_t OffsetEstimator::ProbeDelayMs(int64_t pcNow) const {
+uint32_t OffsetEstimator::ProbeDelayMs(int64_t pcNow, int reading) const {
     if (!known_ || WaitsForSecond()) return 0;
     int64_t point = any_.lo + (any_.hi - any_.lo) / 2;
-    if (any_.hi - any_.lo <= kWantedWidthMs) point = total_ % 2 ? any_.lo - kCheckMarginMs : any_.hi + kCheckMarginMs;
+    if (any_.hi - any_.lo <= kCheckWidthMs && reading < 2)
+        point = reading == 0 ? any_.lo - kCheckMarginMs : any_.hi + kCheckMarginMs;
     return static_cast<uint32_t>(((point - pcNow - leadMs_) % 1000 + 1000) % 1000);
 }

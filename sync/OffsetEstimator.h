@@ -25,6 +25,7 @@ public:
     static constexpr int64_t kTimerStepMs = 16;   // tick counter and system time move in 15.6 ms steps
     static constexpr int64_t kDriftPpm = 200;
     static constexpr int64_t kWantedWidthMs = 200;   // narrower: no more readings needed
+    static constexpr int64_t kCheckWidthMs = 400;    // narrower: check both ends first
     static constexpr int64_t kCheckMarginMs = 100;   // checks go this far outside the interval
     static constexpr int64_t kWaitedMs = 200;   // a reply this much later than the quickest waited
 
@@ -37,17 +38,18 @@ public:
     int64_t OffsetMs() const;   // the middle of the best interval
     int64_t WidthMs() const;
     // Narrow enough after `readings` replies of one attempt. Replies that cut
-    // the wide interval take two: one just outside either end.
+    // the wide interval take two.
     bool Settled(int readings) const {
         return WidthMs() <= kWantedWidthMs && (readings >= 2 || &Best() == &atStart_);
     }
     // How long to wait, from PC time pcNow, before sending the time command
     // so that the clock composes its reply where, by the estimate, a second
     // starts: the second it names then tells on which side of that point the
-    // offset lies. The point is the middle while the interval is wide, else
-    // just outside either end in turn, so that a change the interval missed
-    // (a jump of the PC clock) shows as a contradiction.
-    uint32_t ProbeDelayMs(int64_t pcNow) const;
+    // offset lies. The point is the middle, but for the first two readings
+    // of an attempt when the interval is already narrow: then just outside
+    // either end, so that a change it missed (a jump of the PC clock) shows
+    // as a contradiction.
+    uint32_t ProbeDelayMs(int64_t pcNow, int reading) const;
 
 private:
     struct Interval {
@@ -71,7 +73,6 @@ private:
     int startFits_ = 0, startBreaks_ = 0;
     int lateReplies_ = 0, quickReplies_ = 0;
     int64_t quickest_ = INT64_MAX;   // from the command to the reply's end
-    unsigned total_ = 0;
     uint32_t lastTick_ = 0;
     int64_t lastSeen_ = 0;   // moved with every step, like the offset
     int64_t leadMs_ = 0;     // from the command to the reply's composition
