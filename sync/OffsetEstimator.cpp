@@ -32,6 +32,7 @@ bool OffsetEstimator::Add(const ClockReading& r) {
     const int64_t elapsed = std::max<int64_t>(static_cast<uint32_t>(r.tick - lastTick_), r.seen - lastSeen_);
     const int64_t widen = (elapsed * kDriftPpm + 999999) / 1000000;
     const bool wasKnown = known_;
+    if (Checking()) ++checks_;
     bool carried = known_ && Cut(any_.lo, any_.hi, any, widen);
     if (carried) {
         // A reply that contradicts the second's start: for a clock that
@@ -46,6 +47,7 @@ bool OffsetEstimator::Add(const ClockReading& r) {
     } else {
         known_ = true;
         readings_ = 1;
+        checks_ = 0;
         any_ = {any.lo, any.hi};
         atStart_ = {atStart.lo, atStart.hi};
     }
@@ -78,10 +80,9 @@ int64_t OffsetEstimator::WidthMs() const {
 // Probes on the interval that holds for any clock: one that answers at once
 // narrows it only this way, and replies at varied phases tell it from a
 // clock that waits for the next second, which needs no probes.
-uint32_t OffsetEstimator::ProbeDelayMs(int64_t pcNow, int reading) const {
+uint32_t OffsetEstimator::ProbeDelayMs(int64_t pcNow) const {
     if (!known_ || WaitsForSecond()) return 0;
     int64_t point = any_.lo + (any_.hi - any_.lo) / 2;
-    if (any_.hi - any_.lo <= kCheckWidthMs && reading < 2)
-        point = reading == 0 ? any_.lo - kCheckMarginMs : any_.hi + kCheckMarginMs;
+    if (Checking()) point = checks_ == 0 ? any_.lo - kCheckMarginMs : any_.hi + kCheckMarginMs;
     return static_cast<uint32_t>(((point - pcNow - leadMs_) % 1000 + 1000) % 1000);
 }

@@ -37,19 +37,17 @@ public:
 
     int64_t OffsetMs() const;   // the middle of the best interval
     int64_t WidthMs() const;
-    // Narrow enough after `readings` replies of one attempt. Replies that cut
-    // the wide interval take two.
-    bool Settled(int readings) const {
-        return WidthMs() <= kWantedWidthMs && (readings >= 2 || &Best() == &atStart_);
-    }
+    // Narrow enough to set from. A clock that answers at once needs both
+    // checks too.
+    bool Settled() const { return WidthMs() <= kWantedWidthMs && (checks_ >= 2 || &Best() == &atStart_); }
+    void StartAttempt() { checks_ = 0; }
     // How long to wait, from PC time pcNow, before sending the time command
     // so that the clock composes its reply where, by the estimate, a second
     // starts: the second it names then tells on which side of that point the
-    // offset lies. The point is the middle, but for the first two readings
-    // of an attempt when the interval is already narrow: then just outside
-    // either end, so that a change it missed (a jump of the PC clock) shows
-    // as a contradiction.
-    uint32_t ProbeDelayMs(int64_t pcNow, int reading) const;
+    // offset lies. The point is the middle, but once the interval is narrow
+    // it is first checked just outside either end, so that a change it
+    // missed (a jump of the PC clock) shows as a contradiction.
+    uint32_t ProbeDelayMs(int64_t pcNow) const;
 
 private:
     struct Interval {
@@ -67,9 +65,11 @@ private:
     }
 
     static constexpr int kKnownAfter = 5;   // replies
+    bool Checking() const { return known_ && any_.hi - any_.lo <= kCheckWidthMs && checks_ < 2; }
     bool known_ = false;
     Interval any_{0, 0}, atStart_{0, 0};
     int readings_ = 0;       // since the last restart
+    int checks_ = 0;         // of the ends, this attempt
     int startFits_ = 0, startBreaks_ = 0;
     int lateReplies_ = 0, quickReplies_ = 0;
     int64_t quickest_ = INT64_MAX;   // from the command to the reply's end

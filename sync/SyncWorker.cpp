@@ -18,7 +18,7 @@ enum class Next { Wait, Leave };
 using Clock = CGpsClock;
 
 // Readings of one attempt: more while the estimate is wider than wanted.
-const int kMaxReadings = 6;
+const int kMaxReadings = 8;
 
 class Attempt {
 public:
@@ -46,9 +46,10 @@ public:
         set.id = IDS_TIME_SET;
         UtcTime target;
         if (state_.precise) {
+            estimator_.StartAttempt();
             for (int reading = 0; reading < kMaxReadings; ++reading) {
-                if (reading > 0 && estimator_.Settled(reading)) break;
-                const int status = Read(clock, reading, running, set.offsetRestarted);
+                if (reading > 0 && estimator_.Settled()) break;
+                const int status = Read(clock, running, set.offsetRestarted);
                 if (status == IDS_STOPPED) return Next::Leave;
                 if (status != 0) return Fail(status);
             }
@@ -84,8 +85,8 @@ private:
 
     // One timed reply into the estimate, sent where it best splits it: 0,
     // IDS_STOPPED on a stop, or the failure's status.
-    int Read(Clock& clock, int reading, const Clock::Running& running, bool& restarted) {
-        for (uint32_t wait = estimator_.ProbeDelayMs(UtcMilliseconds(deps_.clock.Now()), reading); wait > 0;) {
+    int Read(Clock& clock, const Clock::Running& running, bool& restarted) {
+        for (uint32_t wait = estimator_.ProbeDelayMs(UtcMilliseconds(deps_.clock.Now())); wait > 0;) {
             if (!running()) return IDS_STOPPED;
             const uint32_t step = wait < Clock::kWaitPollMs ? wait : Clock::kWaitPollMs;
             deps_.ticker.Sleep(step);
