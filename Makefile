@@ -1,6 +1,6 @@
 # make demo  - run horalux.exe under Wine against the simulated GPS clock
 # make test  - build everything and run all tests (native, Wine, end to end)
-# make bench - figures: one attempt's phases, the program's CPU and memory
+# make bench - figures: one attempt's phases, the accuracy of the sets, the program's CPU and memory
 # make mutate - apply tests/mutations.txt one slip at a time: do the native tests notice?
 
 BUILD    ?= build
@@ -45,6 +45,7 @@ demo: build
 
 bench: build
 	@scripts/bench-sync.sh 20
+	@scripts/bench-accuracy.sh 200
 	@scripts/bench-app.sh 60
 	@scripts/bench-service.sh 1000
 

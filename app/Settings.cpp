@@ -1,5 +1,7 @@
 #include "app/Settings.h"
 
+#include <cstdlib>
+
 #include "files/ProfileStore.h"
 
 namespace {
@@ -8,6 +10,7 @@ const char kPortSection[] = "Communication";
 const char kPortKey[] = "CommPort";
 const char kPeriodSection[] = "Update";
 const char kPeriodKey[] = "Frequency";
+const char kPreciseKey[] = "Precise";
 
 } // namespace
 
@@ -16,6 +19,8 @@ Settings LoadSettings(const ProfileStore& profile)
     Settings settings;
     settings.port = profile.GetString(kPortSection, kPortKey, settings.port);
     settings.period = profile.GetString(kPeriodSection, kPeriodKey, settings.period);
+    // A number, as GetPrivateProfileInt reads one: text that is none counts as 0.
+    settings.precise = std::atoi(profile.GetString(kPeriodSection, kPreciseKey, "1").c_str()) != 0;
     return settings;
 }
 

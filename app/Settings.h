@@ -9,6 +9,7 @@ class ProfileStore;
 struct Settings {
     std::string port = "com1";
     std::string period = "60";
+    bool precise = true;   // read only: Exit keeps the file's entry as the user left it
 };
 
 // Missing entries keep the defaults.

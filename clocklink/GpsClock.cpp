@@ -42,6 +42,7 @@ bool CGpsClock::SendWithEcho(CDevice& device, int32_t commandIndex)
     const std::string text = BuildCommand(commandIndex);
     for (const char expected : text) {
         uint32_t count = 1;
+        lastWriteTick_ = ticker_.Now();
         if (!device.Write(&expected, count)) return false;
 
         char reply = 0;
@@ -72,25 +73,33 @@ CGpsClock::Drained CGpsClock::Drain(CDevice& device, const Running& running)
 // Reads until the reply's line has ended, the buffer is full, the deadline
 // passes or a stop comes. Stray bytes ahead of the reply can push its end
 // past kReplyBytes, so that many alone do not end the read.
-std::string CGpsClock::ReadReply(CDevice& device, const Running& running)
+std::string CGpsClock::ReadReply(CDevice& device, const Running& running, uint32_t pollMs, ReplyTiming* timing)
 {
-    const uint32_t deadline = ticker_.Now() + kReplyDeadlineMs;
+    const uint32_t deadline = ticker_.Now() + (timing ? kTimedReplyDeadlineMs : kReplyDeadlineMs);
     std::string received;
     char buffer[kReplyBufferBytes];
+    bool ended = false;
     do {
+        const uint32_t before = ticker_.Now();
         uint32_t count = kReplyBufferBytes - static_cast<uint32_t>(received.size());
         if (!device.Read(buffer, count)) count = 0;
         received.append(buffer, count);
-        ticker_.Sleep(kWaitPollMs);
+        if (timing && !ended) {
+            ended = ClockReplyEnded(received);
+            if (ended) timing->seen = ticker_.Now();
+            else timing->notYetSeen = before;
+        }
+        ticker_.Sleep(pollMs);
     } while (running() && received.size() < kReplyBufferBytes &&
              (received.size() < kReplyBytes || !ClockReplyEnded(received)) &&
              !DeadlineReached(ticker_.Now(), deadline));
     return received;
 }
 
-CGpsClock::TimeRead CGpsClock::ReadTime(CDevice& device, const Running& running, ClockTimeOfDay& out)
+CGpsClock::TimeRead CGpsClock::ReadTime(CDevice& device, const Running& running, ClockTimeOfDay& out,
+                                        uint32_t pollMs, ReplyTiming* timing)
 {
-    const std::string reply = ReadReply(device, running);
+    const std::string reply = ReadReply(device, running, pollMs, timing);
     if (reply.size() < kReplyBytes) return TimeRead::Short;
     return ParseClockReply(reply, out) == ReplyParse::Ok ? TimeRead::Ok : TimeRead::Unparseable;
 }

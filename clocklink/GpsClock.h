@@ -31,17 +31,26 @@ public:
     using Running = std::function<bool()>;
     enum class Drained { Quiet, Stopped, NeverQuiet };
     enum class TimeRead { Ok, Short, Unparseable };
+    // Ticks of the last read pass that had not seen the reply's line end
+    // (the caller starts it at the command's last byte going out) and of the
+    // one that did.
+    struct ReplyTiming {
+        uint32_t notYetSeen = 0, seen = 0;
+    };
 
     explicit CGpsClock(Ticker& ticker) : ticker_(ticker) {}
 
     std::string BuildCommand(int32_t commandIndex) const;
     bool SendWithEcho(CDevice& device, int32_t commandIndex);
+    uint32_t LastWriteTick() const { return lastWriteTick_; }
 
     // Throws away what the clock sends until the line falls quiet.
     Drained Drain(CDevice& device, const Running& running);
     // Reads the answer to "\r\nTU" and parses it: Short when fewer than
-    // kReplyBytes came in time (or a stop cut the read short).
-    TimeRead ReadTime(CDevice& device, const Running& running, ClockTimeOfDay& out);
+    // kReplyBytes came in time (or a stop cut the read short). Reads every
+    // pollMs.
+    TimeRead ReadTime(CDevice& device, const Running& running, ClockTimeOfDay& out,
+                      uint32_t pollMs = kWaitPollMs, ReplyTiming* timing = nullptr);
 
     // Command 8's text for a given local time; empty without one.
     static std::string TimeSetCommand(const std::tm* localTime);
@@ -49,14 +58,18 @@ public:
     static constexpr uint32_t ECHO_WINDOW_MS = 500;
     static constexpr uint32_t POLL_MS = 10;
     static constexpr uint32_t kWaitPollMs = 100;        // drain rounds and reply reads
+    static constexpr uint32_t kFinePollMs = 10;         // reply reads that time its arrival
     static constexpr uint32_t kReplyDeadlineMs = 1000;
+    // A timed read waits for a clock that answers at the next second's start.
+    static constexpr uint32_t kTimedReplyDeadlineMs = 1100;
     static constexpr uint32_t kReplyBytes = 14;         // fewer than this: nothing worth parsing came
     static constexpr uint32_t kReplyBufferBytes = 64;   // room for stray bytes ahead of the reply
     static constexpr uint32_t kDrainLimitMs = 3000;     // a clock that will not fall quiet is not answering
 
 private:
-    std::string ReadReply(CDevice& device, const Running& running);
+    std::string ReadReply(CDevice& device, const Running& running, uint32_t pollMs, ReplyTiming* timing);
 
     Ticker& ticker_;
     const int32_t modelIndex_ = 1;
+    uint32_t lastWriteTick_ = 0;
 };

@@ -44,7 +44,9 @@ bool ParseServiceLogLine(const std::string& line, ServiceLogEntry& entry) {
     return true;
 }
 
-std::string OffsetSuffix(int64_t offsetMs) {
+std::string OffsetSuffix(int64_t offsetMs, int64_t widthMs, bool restarted) {
     return std::string(" offset ") + (offsetMs < 0 ? "-" : "+") +
-           std::to_string(offsetMs < 0 ? -offsetMs : offsetMs) + " ms";
+           std::to_string(offsetMs < 0 ? -offsetMs : offsetMs) + " ms" +
+           (widthMs < 0 ? "" : " (within " + std::to_string(widthMs) + " ms" +
+                                   (restarted ? ", estimate restarted)" : ")"));
 }

@@ -31,20 +31,29 @@ void CivilFromDays(int64_t z, UtcTime& t) {
     t.dayOfWeek = static_cast<int>(((z - 719468) % 7 + 11) % 7);  // 1970-01-01 was a Thursday
 }
 
-int64_t MillisecondsOf(const UtcTime& t) {
-    return DaysFromCivil(t.year, t.month, t.day) * 86400000 + ((t.hour * 60 + t.minute) * 60 + t.second) * 1000LL +
-           t.milliseconds;
-}
-
 }  // namespace
 
-int64_t MillisecondsBetween(const UtcTime& later, const UtcTime& earlier) {
-    return MillisecondsOf(later) - MillisecondsOf(earlier);
+int64_t UtcMilliseconds(const UtcTime& t) {
+    return DaysFromCivil(t.year, t.month, t.day) * 86400000 +
+           ((t.hour * 60 + t.minute) * 60 + t.second) * 1000LL + t.milliseconds;
+}
+
+UtcTime UtcFromMilliseconds(int64_t ms) {
+    const int64_t day = (ms >= 0 ? ms : ms - 86399999) / 86400000;
+    int64_t inDay = ms - day * 86400000;
+    UtcTime t;
+    CivilFromDays(day, t);
+    t.milliseconds = static_cast<int>(inDay % 1000);
+    inDay /= 1000;
+    t.second = static_cast<int>(inDay % 60);
+    t.minute = static_cast<int>(inDay / 60 % 60);
+    t.hour = static_cast<int>(inDay / 3600);
+    return t;
 }
 
 UtcTime PlaceTimeOfDay(const UtcTime& now, const ClockTimeOfDay& time) {
     const int64_t today = DaysFromCivil(now.year, now.month, now.day);
-    const int64_t nowMs = MillisecondsOf(now);
+    const int64_t nowMs = UtcMilliseconds(now);
     const int64_t timeMs = ((time.hour * 60 + time.minute) * 60 + time.second) * 1000LL;
 
     // Today first: a neighbour must be strictly nearer to win, so a tie
@@ -58,12 +67,5 @@ UtcTime PlaceTimeOfDay(const UtcTime& now, const ClockTimeOfDay& time) {
             bestDay = day;
         }
     }
-
-    UtcTime result;
-    CivilFromDays(bestDay, result);
-    result.hour = time.hour;
-    result.minute = time.minute;
-    result.second = time.second;
-    result.milliseconds = 0;
-    return result;
+    return UtcFromMilliseconds(bestDay * 86400000 + timeMs);
 }

@@ -9,5 +9,7 @@
 // clock, so that a set across midnight never moves the clock by a day.
 UtcTime PlaceTimeOfDay(const UtcTime& now, const ClockTimeOfDay& time);
 
-// later - earlier in milliseconds, across any dates.
-int64_t MillisecondsBetween(const UtcTime& later, const UtcTime& earlier);
+// Milliseconds since 1970-01-01 of a UTC time, and back (day of the week
+// filled in).
+int64_t UtcMilliseconds(const UtcTime& time);
+UtcTime UtcFromMilliseconds(int64_t ms);

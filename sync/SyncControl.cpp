@@ -18,7 +18,7 @@ SyncControl::~SyncControl() {
     WaitForWorker(false);
 }
 
-void SyncControl::StartSync(const std::string& periodText, const std::string& port) {
+void SyncControl::StartSync(const std::string& periodText, const std::string& port, bool precise) {
     const int seconds = ParsePeriodSeconds(periodText);
     if (seconds < 1) {
         host_.ShowMessage(IDS_PERIOD_TOO_SMALL, "");
@@ -42,6 +42,7 @@ void SyncControl::StartSync(const std::string& periodText, const std::string& po
     state->flags = SYNC_STOPPED;
     state->portName = port;
     state->retryAfterMs = retryFailures_ ? PeriodMilliseconds(seconds) : 0;
+    state->precise = precise;
     state->workerAlive = true;
     state_ = state;
 

@@ -55,7 +55,8 @@ public:
     SyncControl(const SyncControl&) = delete;
     SyncControl& operator=(const SyncControl&) = delete;
 
-    void StartSync(const std::string& periodText, const std::string& portText);
+    // precise: sets from the offset estimate rather than to the whole second.
+    void StartSync(const std::string& periodText, const std::string& portText, bool precise = true);
     void StopSync();
     void OnPeriodTick() { runtime_.SetWakeEvent(); }
     void OnStatus(const SyncStatus& status);

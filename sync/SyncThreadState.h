@@ -24,6 +24,7 @@ struct SyncThreadState {
     // the worker reports it and tries again at the next wake-up, as a
     // service must; with no wake-up event it wakes itself after this long.
     uint32_t retryAfterMs = 0;      // written before the worker exists
+    bool precise = true;            // sets from the offset estimate; false: to the whole second
 
     // Set by Start before the thread exists, cleared by the worker as the last
     // thing it does: tells Stop whether there is anyone to wait for.

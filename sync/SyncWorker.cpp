@@ -19,9 +19,13 @@ using Clock = CGpsClock;
 
 constexpr uint32_t kPauseStepMs = 100;
 
+// Readings of one attempt: more while the estimate is wider than wanted.
+const int kMaxReadings = 8;
+
 class Attempt {
 public:
-    Attempt(SyncThreadState& state, const SyncWorkerDeps& deps) : state_(state), deps_(deps) {}
+    Attempt(SyncThreadState& state, const SyncWorkerDeps& deps, OffsetEstimator& estimator)
+        : state_(state), deps_(deps), estimator_(estimator) {}
 
     Next Run() {
         CDevice& port = deps_.port;
@@ -40,30 +44,78 @@ public:
             // The line never fell quiet, so the time could not be read.
             if (drained == Clock::Drained::NeverQuiet) return Fail(IDS_READ_FAILED);
         }
-        if (!clock.SendWithEcho(port, CMD_TU)) return Fail(IDS_NO_ECHO);
-
-        ClockTimeOfDay time;
-        const Clock::TimeRead read = clock.ReadTime(port, running, time);
-        if (read == Clock::TimeRead::Short) return Fail(IDS_READ_FAILED);
-        if (read == Clock::TimeRead::Unparseable) return Fail(IDS_PARSE_FAILED);
-
-        const UtcTime now = deps_.clock.Now();
-        const UtcTime target = PlaceTimeOfDay(now, time);
-        if (!deps_.clock.Set(target, error)) return FailOrEnd(IDS_SET_TIME_FAILED, error);
-
-        state_.RecordOutcome(SYNC_RUNNING | SYNC_LAST_OK);
         SyncStatus set;
         set.id = IDS_TIME_SET;
+        UtcTime target;
+        if (state_.precise) {
+            estimator_.StartAttempt();
+            for (int reading = 0; reading < kMaxReadings; ++reading) {
+                if (reading > 0 && estimator_.Settled()) break;
+                const int status = Read(clock, running, set.offsetRestarted);
+                if (status == IDS_STOPPED) return Next::Leave;
+                if (status != 0) return Fail(status);
+            }
+            const int64_t now = UtcMilliseconds(deps_.clock.Now());
+            set.offsetMs = estimator_.OffsetMs();
+            set.offsetWidthMs = estimator_.WidthMs();
+            target = UtcFromMilliseconds(now - set.offsetMs);
+        } else {
+            if (!clock.SendWithEcho(port, CMD_TU)) return Fail(IDS_NO_ECHO);
+            ClockTimeOfDay time;
+            const Clock::TimeRead read = clock.ReadTime(port, running, time);
+            if (read != Clock::TimeRead::Ok) return Fail(ReadFailure(read));
+            const UtcTime now = deps_.clock.Now();
+            target = PlaceTimeOfDay(now, time);
+            set.offsetMs = UtcMilliseconds(now) - UtcMilliseconds(target);
+        }
+        if (!deps_.clock.Set(target, error)) return FailOrEnd(IDS_SET_TIME_FAILED, error);
+        if (state_.precise) estimator_.Shift(-set.offsetMs);
+
+        state_.RecordOutcome(SYNC_RUNNING | SYNC_LAST_OK);
         set.hour = target.hour;
         set.minute = target.minute;
         set.second = target.second;
-        set.offsetMs = MillisecondsBetween(now, target);
         deps_.sink.Post(set);
         deps_.sink.BroadcastTimeChange();
         return Next::Wait;
     }
 
 private:
+    static int ReadFailure(Clock::TimeRead read) {
+        return read == Clock::TimeRead::Short ? IDS_READ_FAILED : IDS_PARSE_FAILED;
+    }
+
+    // One timed reply into the estimate, sent where it best splits it: 0,
+    // IDS_STOPPED on a stop, or the failure's status.
+    int Read(Clock& clock, const Clock::Running& running, bool& restarted) {
+        for (uint32_t wait = estimator_.ProbeDelayMs(UtcMilliseconds(deps_.clock.Now())); wait > 0;) {
+            if (!running()) return IDS_STOPPED;
+            const uint32_t step = wait < Clock::kWaitPollMs ? wait : Clock::kWaitPollMs;
+            deps_.ticker.Sleep(step);
+            wait -= step;
+        }
+        const uint32_t sent = deps_.ticker.Now();
+        if (!clock.SendWithEcho(deps_.port, CMD_TU)) return IDS_NO_ECHO;
+        Clock::ReplyTiming timing;
+        timing.notYetSeen = clock.LastWriteTick();   // no reply before the command
+        ClockTimeOfDay time;
+        const Clock::TimeRead read = clock.ReadTime(deps_.port, running, time, deps_.finePollMs, &timing);
+        if (read != Clock::TimeRead::Ok) return ReadFailure(read);
+
+        const UtcTime now = deps_.clock.Now();
+        const int64_t nowMs = UtcMilliseconds(now);
+        const uint32_t tick = deps_.ticker.Now();
+        const auto pcAt = [&](uint32_t at) { return nowMs - static_cast<int64_t>(static_cast<uint32_t>(tick - at)); };
+        ClockReading r;
+        r.sent = pcAt(sent);
+        r.notYetSeen = pcAt(timing.notYetSeen);
+        r.seen = pcAt(timing.seen);
+        r.namedSecond = UtcMilliseconds(PlaceTimeOfDay(now, time));
+        r.tick = timing.seen;
+        if (!estimator_.Add(r)) restarted = true;
+        return 0;
+    }
+
     Next Fail(int status, uint32_t error = 0) {
         state_.RecordOutcome(SYNC_RUNNING | SYNC_LAST_FAILED);
         deps_.sink.Post(SyncStatus{status, error});
@@ -79,6 +131,7 @@ private:
 
     SyncThreadState& state_;
     const SyncWorkerDeps& deps_;
+    OffsetEstimator& estimator_;
 };
 
 void Report(SyncThreadState& state, const SyncWorkerDeps& deps, int status, uint32_t code) {
@@ -95,6 +148,8 @@ void PauseWhileRunning(const SyncThreadState& state, Ticker& ticker, uint32_t ms
 }  // namespace
 
 void RunSyncWorker(SyncThreadState& state, const SyncWorkerDeps& deps) {
+    OffsetEstimator own;
+    OffsetEstimator& estimator = deps.estimator ? *deps.estimator : own;
     const uint32_t retryMs = state.retryAfterMs;
     uint32_t error = 0;
     const bool opened = deps.event.Open(error);
@@ -111,7 +166,7 @@ void RunSyncWorker(SyncThreadState& state, const SyncWorkerDeps& deps) {
                 PauseWhileRunning(state, deps.ticker, retryMs);
             }
             if (!state.IsRunning()) break;
-            const Next next = Attempt(state, deps).Run();
+            const Next next = Attempt(state, deps, estimator).Run();
             if (opened) deps.event.DropPending();   // before the running check, so a stop is never dropped
             if (next == Next::Leave) break;
         } catch (const WorkerFailure& failure) {

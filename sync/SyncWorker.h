@@ -1,6 +1,8 @@
 #pragma once
 #include "clocklink/Device.h"
+#include "clocklink/GpsClock.h"
 #include "clocklink/Ticker.h"
+#include "sync/OffsetEstimator.h"
 #include "sync/SyncThreadState.h"
 #include "sync/SystemClock.h"
 #include "sync/WorkerSeams.h"
@@ -11,6 +13,10 @@ struct SyncWorkerDeps {
     SystemClock& clock;
     WakeEvent& event;
     StatusSink& sink;
+    // Carried across worker loops when given (one refused set ends a loop);
+    // otherwise the loop keeps its own.
+    OffsetEstimator* estimator = nullptr;
+    uint32_t finePollMs = CGpsClock::kFinePollMs;   // reply reads while timing its arrival
 };
 
 // The worker loop: one clock read and clock set per wake-up until the running

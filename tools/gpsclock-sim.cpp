@@ -26,6 +26,8 @@
 //                         the echoes of the Nth command went out
 //   --align               send the reply only within the first 150 ms of a
 //                         second of the clock
+//   --random-phase        send the reply after a further random wait of up to
+//                         a second, so that it leaves at any phase of the second
 //   --hold                suspend the line towards the clock, as a CTS held
 //                         low or a stray XOFF would: writes to the port block
 // Commands are the clock's texts ("b0", "0dg", "\r\nTU", "v", ...XO, ...TS)
@@ -77,6 +79,7 @@ struct Behaviour {
     long extraBytes = 0;
     long unplugAfter = 0;
     bool align = false;
+    bool randomPhase = false;
     bool hold = false;
 };
 
@@ -99,8 +102,8 @@ bool ApplySwitches(const std::vector<std::string>& args, Behaviour& b, std::stri
     };
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& name = args[i];
-        if (name == "--align" || name == "--hold") {
-            (name == "--align" ? b.align : b.hold) = true;
+        if (name == "--align" || name == "--hold" || name == "--random-phase") {
+            (name == "--align" ? b.align : name == "--hold" ? b.hold : b.randomPhase) = true;
             continue;
         }
         if (i + 1 >= args.size()) {
@@ -307,7 +310,8 @@ private:
 
         ++completed_;
         if (EndsWith(pending_, "\r\nTU") && now_.reply != "none")
-            Schedule(echoAt + now_.replyDelayMs, Output{TIME_REPLY, std::string()});
+            Schedule(echoAt + now_.replyDelayMs + (now_.randomPhase ? std::rand() % 1000 : 0),
+                     Output{TIME_REPLY, std::string()});
         if ((EndsWith(pending_, "b0") || EndsWith(pending_, "0dg")) && now_.extraBytes > 0)
             Schedule(echoAt, Output{BYTES, std::string(static_cast<size_t>(now_.extraBytes), '#')});
         if (now_.unplugAfter > 0 && completed_ == now_.unplugAfter) {
@@ -433,6 +437,7 @@ int main(int argc, char** argv)
         if (getppid() != parent) return 0;
     }
 
+    std::srand(static_cast<unsigned>(MonotonicMs()) ^ static_cast<unsigned>(getpid()));
     Simulator simulator(base, logPath, controlPath);
     std::string slavePath;
     if (!simulator.OpenTerminal(link, slavePath)) {

@@ -136,6 +136,7 @@ void CTimeSyncDlg::LoadSettings() {
     if (match != CB_ERR) SendMessageA(portBox, CB_SETCURSEL, static_cast<WPARAM>(match), 0);
     SetItemText(IDC_PERIOD, settings.period);
     loaded_ = Settings{ItemText(IDC_PORT), ItemText(IDC_PERIOD)};
+    precise_ = settings.precise;
 }
 
 void CTimeSyncDlg::SaveSettings() {
@@ -387,7 +388,7 @@ void CTimeSyncDlg::ShowServiceLines() {
 void CTimeSyncDlg::StartSync() {
     if (serviceRunning_) return;   // the port is the service's (an auto-start comes here too)
     UpdateData(true);
-    sync_.StartSync(ItemText(IDC_PERIOD), ItemText(IDC_PORT));
+    sync_.StartSync(ItemText(IDC_PERIOD), ItemText(IDC_PORT), precise_);
 }
 
 void CTimeSyncDlg::ShowMessage(int stringId, const std::string& suffix) {

@@ -152,6 +152,7 @@ int main(int argc, char** argv) {
     SyncThreadState state;
     state.flags = SYNC_STOPPED;
     state.portName = argc > 2 ? argv[2] : "com5";
+    state.precise = false;   // the protocol's phases, one reply each (scripts/bench-accuracy.sh has the estimate)
 
     TimedDevice port;
     RecordingClock clock;

@@ -28,7 +28,9 @@ TEST(ServiceLogLine, WrittenLinesReadBackAndForeignOnesAreSkipped) {
 TEST(ServiceLogLine, OffsetCarriesItsSign) {
     EXPECT_EQ(" offset +0 ms", OffsetSuffix(0));
     EXPECT_EQ(" offset +1500 ms", OffsetSuffix(1500));
-    EXPECT_EQ(" offset -7 ms", OffsetSuffix(-7));
+    EXPECT_EQ(" offset -7 ms", OffsetSuffix(-7, -1));
+    EXPECT_EQ(" offset -312 ms (within 0 ms)", OffsetSuffix(-312, 0));
+    EXPECT_EQ(" offset +9 ms (within 1101 ms, estimate restarted)", OffsetSuffix(9, 1101, true));
 }
 
 struct TwoFiles : RotatingFiles {

@@ -26,11 +26,14 @@ struct Worker : WakeEvent, SystemClock, StatusSink {
     uint32_t eventError = 0, failingWait = 0, setError = 0;   // failingWait: 1-based
     int waits = 0, drops = 0, broadcasts = 0;
     bool always = false;                                       // awake for ever (the race)
+    bool live = false;                                         // PC and GPS clocks run on the ticks,
+    int64_t pcBase = 0, gpsBase = 0;                           // and each set keeps PC minus GPS
+    std::vector<int64_t> offsets;
     UtcTime now{2026, 12, 0, 6, 12, 34, 50, 250}, set;
     std::vector<SyncStatus> posted;
     std::vector<uint32_t> flags;                               // at each post
 
-    Worker() { state.flags = SYNC_STOPPED; state.portName = "com5"; }
+    Worker() { state.flags = SYNC_STOPPED; state.portName = "com5"; state.precise = false; }
     void Run() { RunSyncWorker(state, SyncWorkerDeps{line, ticker, *this, *this, *this}); }
     bool Open(uint32_t& e) override { return (e = eventError) == 0 || failingWait != 0; }
     bool Wait(uint32_t& e) override {
@@ -41,8 +44,8 @@ struct Worker : WakeEvent, SystemClock, StatusSink {
         return true;
     }
     void DropPending() override { ++drops; }
-    UtcTime Now() override { return now; }
-    bool Set(const UtcTime& t, uint32_t& e) override { set = t; return (e = setError) == 0; }
+    UtcTime Now() override { return live ? UtcFromMilliseconds(pcBase + ticker.now) : now; }
+    bool Set(const UtcTime& t, uint32_t& e) override { if (live) offsets.push_back(pcBase - gpsBase), pcBase = UtcMilliseconds(t) - ticker.now; return (set = t, e = setError) == 0; }
     void Post(const SyncStatus& s) override { posted.push_back(s); flags.push_back(state.flags); }
     void BroadcastTimeChange() override { ++broadcasts; }
     Ids ids() const { Ids v; for (const auto& s : posted) v.push_back(s.id); return v; }
@@ -89,8 +92,9 @@ TEST(Worker, EveryOutcomeOfAnAttemptAndEveryStop) {
              t.line.replyDelayMs = 2000;
              t.ticker.onSleep = [&t] { if (t.line.written.size() == 9) t.state.RequestStop(); };
          }, {kRead, 167}, 0, SYNC_STOP_REQUESTED, "com5;", 1000}};
-    for (const Case& c : cases) {
+    for (const Case& c : cases) for (const bool precise : {false, true}) {
         Worker t;
+        t.state.precise = precise;
         c.arrange(t);
         t.Run();
         EXPECT_EQ(t.ids(), c.ids) << c.name;
@@ -98,7 +102,7 @@ TEST(Worker, EveryOutcomeOfAnAttemptAndEveryStop) {
         EXPECT_EQ(t.state.lastError, c.code) << c.name;
         EXPECT_EQ(t.flags[0], c.flags) << c.name;
         EXPECT_EQ(t.line.opened, c.opened) << c.name;
-        EXPECT_LE(t.ticker.now, c.maxMs) << c.name;
+        EXPECT_LE(t.ticker.now, c.maxMs * (precise ? 5 : 1)) << c.name;   // timed reads: up to five replies
         EXPECT_EQ(t.state.flags, SYNC_STOPPED) << c.name;
     }
 }
@@ -137,6 +141,49 @@ TEST(Worker, OffsetIsThePcAheadOfTheClockInMilliseconds) {
         t.steps.resize(1);
         t.Run();
         EXPECT_EQ(t.posted.at(0).offsetMs, c.offset) << c.reply;
+    }
+}
+
+// A clock that answers at once, composing 55 ms after the command's last
+// byte: from the second attempt on, every set's estimate holds the true
+// offset, and the sets close in.
+TEST(Worker, TimedRepliesFromAClockThatAnswersAtOnceBringThePcWithinMilliseconds) {
+    Worker t;
+    t.state.precise = t.live = true;
+    t.steps.resize(8);
+    t.pcBase = (t.gpsBase = UtcMilliseconds(t.now)) + 2345;
+    t.ticker.onSleep = [&t] {
+        const UtcTime g = UtcFromMilliseconds(t.gpsBase + t.ticker.now + 55);
+        t.line.reply = "1000:" + std::to_string(g.hour) + ":" + std::to_string(g.minute) + ":" + std::to_string(g.second) + "\r\n";
+    };
+    t.Run();
+    ASSERT_EQ(t.offsets.size(), 8u);
+    for (size_t i = 1; i < 8; ++i)   // the interval holds the truth and is no wider than wanted
+        EXPECT_NEAR(t.posted[i].offsetMs, t.offsets[i], std::min(t.posted[i].offsetWidthMs, OffsetEstimator::kWantedWidthMs) / 2 + 1) << i;
+    EXPECT_LE(std::llabs(t.pcBase - t.gpsBase), 40);
+}
+
+// Replies whose end was seen 20 ms after the clock composed them at `phase`
+// in the second (truly, with offset 0), all at PC time 500000 (no drift
+// between them): any phase allows [phase-1041, phase+22], the second's start
+// [phase-41, phase+22].
+ClockReading Reply(int64_t phase, int64_t delay = 20, uint32_t tick = 0) { return {500000 - delay, 499990, 500000, 499980 - phase, tick}; }
+TEST(OffsetEstimator, IntervalsFromRepliesCutCarriedWidenedRestartedAndShifted) {
+    const struct { const char* name; std::vector<ClockReading> replies; int64_t shift; bool added; int64_t offset, width; uint32_t probe; } cases[] = {
+        {"a clock that answers at once: phases cut it, checks go outside", {Reply(900), Reply(50), Reply(980), Reply(10), Reply(500)}, 0, true, -15, 93, 838},
+        {"a jump restarts from the newest", {Reply(900), Reply(50), Reply(980), Reply(10), Reply(500), Reply(1200)}, 0, false, 690, 1063, 689},
+        {"an hour between replies widens by 720 ms a side", {Reply(900), Reply(50, 20, 3600000)}, 0, true, -395, 933, 604},
+        {"a clock that waits for the next second", {Reply(0), Reply(10, 600), Reply(5, 900)}, 0, true, -5, 53, 0},
+        {"... restarts on a jump the wide interval allows", {Reply(0), Reply(10, 600), Reply(5, 900), Reply(300)}, 0, false, 290, 63, 789},
+        {"one reply, read as composed at the second's start (290), then our step", {Reply(300)}, -290, true, 0, 63, 499}};
+    for (const auto& c : cases) {
+        OffsetEstimator e;
+        bool added = false;
+        for (const ClockReading& r : c.replies) added = e.Add(r);
+        e.Shift(c.shift);
+        e.StartAttempt();
+        EXPECT_EQ((std::vector<int64_t>{added, e.OffsetMs(), e.WidthMs(), e.ProbeDelayMs(500000)}),
+                  (std::vector<int64_t>{c.added, c.offset, c.width, c.probe})) << c.name;
     }
 }
 
@@ -230,7 +277,7 @@ struct Host : SyncHost, SyncRuntime {
     void UpdateControls() override { calls += "update;"; }
     void Attach(SyncControl* control) override { attached = control; }
     bool LaunchWorker(const std::shared_ptr<SyncThreadState>& state, CWin32Error& failure) override {
-        calls += "launch " + state->portName + ";";
+        calls += "launch " + state->portName + (state->precise ? ";" : " whole;");
         fake_system_error::SetLastErrorCode(5);
         failure = CWin32Error("_beginthread");
         if (launchSucceeds) launched = state;
@@ -258,7 +305,7 @@ TEST(SyncControl, StartChecksItsInputsLaunchesArmsWakesLogsAndItsEndWakesTheWork
         control.StartSync("60", "com5");
         EXPECT_FALSE(control.State().workerAlive);
         host.launchSucceeds = true;
-        control.StartSync(" 60s", "com5");
+        control.StartSync(" 60s", "com5", false);
         EXPECT_EQ(&control.State(), host.launched.get());
         EXPECT_EQ(host.launched->retryAfterMs, 0u);
         EXPECT_TRUE(host.launched->workerAlive && host.launched->flags == SYNC_STOPPED);
@@ -271,7 +318,7 @@ TEST(SyncControl, StartChecksItsInputsLaunchesArmsWakesLogsAndItsEndWakesTheWork
         host.calls += "|";
     }   // no countdown: the window is going
     EXPECT_EQ(host.calls, "message 134;message 163;kill;wake;update;clear;launch com5;"
-                          "message 165_beginthread\nAccess is denied.\r\n;kill;wake;update;clear;launch com5;"
+                          "message 165_beginthread\nAccess is denied.\r\n;kill;wake;update;clear;launch com5 whole;"
                           "arm 60000;wake;update;wake;log Time Set 23:59:59 UTC ;update;"
                           "log Unknown msg 160: Win32 status was:  : Access is denied.\r\n;update;"
                           "log Unknown msg 160: Win32 status was:  : ;log " TEXT_INSTALL_SERVICE ";update;|wake;");
