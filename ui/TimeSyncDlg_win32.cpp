@@ -9,6 +9,7 @@
 #include "layout/LayoutModes.h"
 #include "res/resource.h"
 #include "sync/StatusTexts.h"
+#include "ui/HelpPage_win32.h"
 #include "ui/TrayMessages.h"
 #include "window/Application_win32.h"
 #include "window/Handles_win32.h"
@@ -208,7 +209,7 @@ bool CTimeSyncDlg::OnCommand(unsigned id, unsigned code, HWND) {
         ShowWindow(Handle(), SW_RESTORE);
         return true;
     case IDC_HELP_BUTTON:
-        Application::Instance().WinHelp(Handle(), HELP_CONTEXT, HID_MAIN_DIALOG);
+        ShowHelp(Handle(), HID_MAIN_DIALOG, HELP_TOPIC_MAIN);
         return true;
     case IDC_STATUS_LOG:
         return code == EN_ERRSPACE;   // the log is bounded; nothing to do
