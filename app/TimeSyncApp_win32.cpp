@@ -3,7 +3,10 @@
 #include <commctrl.h>
 
 #include "app/CommandLine.h"
+#include "service/HoraluxService_win32.h"
+#include "service/ServiceInstall_win32.h"
 #include "ui/TimeSyncDlg_win32.h"
+#include "window/MessageBox_win32.h"
 
 namespace {
 
@@ -16,6 +19,18 @@ void RestrictDllSearch() {
         GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories")));
     if (!setDirectories || !setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32))
         SetDllDirectoryA("");   // at least the current folder is out
+}
+
+// /install-service and /remove-service: the outcome in a message box and in
+// the exit code, for a script.
+int SetUpService(ProgramMode mode) {
+    std::string message;
+    const ServiceSetupResult result = mode == ProgramMode::InstallService
+                                          ? InstallService(Application::Instance().ModulePath(), message)
+                                          : RemoveService(message);
+    const bool fine = result == ServiceSetupResult::Done || result == ServiceSetupResult::NothingToDo;
+    ShowMessage(nullptr, message, MB_OK | (fine ? MB_ICONINFORMATION : MB_ICONEXCLAMATION));
+    return static_cast<int>(result);
 }
 
 } // namespace
@@ -36,6 +51,9 @@ bool CTimeSyncApp::InitInstance() {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
     RestrictDllSearch();
     CTimeSyncApp app(instance, arguments);
+    const ProgramMode mode = ModeOf(arguments ? arguments : "");
+    if (mode == ProgramMode::Service) return RunAsService() ? 0 : static_cast<int>(GetLastError());
+    if (mode != ProgramMode::Window) return SetUpService(mode);
     app.InitInstance();
     return 0;
 }

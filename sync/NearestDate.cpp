@@ -31,12 +31,20 @@ void CivilFromDays(int64_t z, UtcTime& t) {
     t.dayOfWeek = static_cast<int>(((z - 719468) % 7 + 11) % 7);  // 1970-01-01 was a Thursday
 }
 
+int64_t MillisecondsOf(const UtcTime& t) {
+    return DaysFromCivil(t.year, t.month, t.day) * 86400000 + ((t.hour * 60 + t.minute) * 60 + t.second) * 1000LL +
+           t.milliseconds;
+}
+
 }  // namespace
+
+int64_t MillisecondsBetween(const UtcTime& later, const UtcTime& earlier) {
+    return MillisecondsOf(later) - MillisecondsOf(earlier);
+}
 
 UtcTime PlaceTimeOfDay(const UtcTime& now, const ClockTimeOfDay& time) {
     const int64_t today = DaysFromCivil(now.year, now.month, now.day);
-    const int64_t nowMs = today * 86400000 +
-        ((now.hour * 60 + now.minute) * 60 + now.second) * 1000LL + now.milliseconds;
+    const int64_t nowMs = MillisecondsOf(now);
     const int64_t timeMs = ((time.hour * 60 + time.minute) * 60 + time.second) * 1000LL;
 
     // Today first: a neighbour must be strictly nearer to win, so a tie

@@ -1,4 +1,6 @@
 #pragma once
+#include <cstdint>
+
 #include "clocklink/ClockReply.h"
 #include "sync/SystemClock.h"
 
@@ -6,3 +8,6 @@
 // day or the day after the PC's UTC date, whichever lands nearest the PC's
 // clock, so that a set across midnight never moves the clock by a day.
 UtcTime PlaceTimeOfDay(const UtcTime& now, const ClockTimeOfDay& time);
+
+// later - earlier in milliseconds, across any dates.
+int64_t MillisecondsBetween(const UtcTime& later, const UtcTime& earlier);

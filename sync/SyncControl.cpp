@@ -5,8 +5,8 @@
 #include "sync/Period.h"
 #include "sync/StatusTexts.h"
 
-SyncControl::SyncControl(SyncHost& host, SyncRuntime& runtime, StringLookup lookup)
-    : host_(host), runtime_(runtime), lookup_(std::move(lookup)), state_(std::make_shared<SyncThreadState>()) {
+SyncControl::SyncControl(SyncHost& host, SyncRuntime& runtime, StringLookup lookup, bool retryFailures)
+    : host_(host), runtime_(runtime), lookup_(std::move(lookup)), retryFailures_(retryFailures), state_(std::make_shared<SyncThreadState>()) {
     runtime_.Attach(this);
 }
 
@@ -41,6 +41,7 @@ void SyncControl::StartSync(const std::string& periodText, const std::string& po
     auto state = std::make_shared<SyncThreadState>();
     state->flags = SYNC_STOPPED;
     state->portName = port;
+    state->retryAfterMs = retryFailures_ ? PeriodMilliseconds(seconds) : 0;
     state->workerAlive = true;
     state_ = state;
 

@@ -44,7 +44,9 @@ public:
     static constexpr uint32_t kStopWaitMs = 1000;
     static constexpr uint32_t kStopPollMs = 100;
 
-    SyncControl(SyncHost& host, SyncRuntime& runtime, StringLookup lookup);
+    // retryFailures: workers report the failures that end the window's
+    // worker and try again at the next tick, as a service must.
+    SyncControl(SyncHost& host, SyncRuntime& runtime, StringLookup lookup, bool retryFailures = false);
     // Waits, like Stop, for a running worker, so the program never ends in
     // the middle of an attempt.
     ~SyncControl();
@@ -67,5 +69,6 @@ private:
     SyncHost& host_;
     SyncRuntime& runtime_;
     StringLookup lookup_;
+    bool retryFailures_;
     std::shared_ptr<SyncThreadState> state_;
 };

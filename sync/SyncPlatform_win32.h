@@ -69,6 +69,11 @@ private:
 // hung program (or the dialog busy in Stop's wait) cannot hold the worker.
 constexpr UINT kBroadcastTimeoutMs = 1000;
 
+inline void BroadcastTimeChangeToWindows() {
+    SendMessageTimeoutA(HWND_BROADCAST, WM_TIMECHANGE, 0, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL, kBroadcastTimeoutMs,
+                        nullptr);
+}
+
 class PostingStatusSink : public StatusSink {
 public:
     explicit PostingStatusSink(HWND receiver) : receiver_(receiver) {}
@@ -76,10 +81,7 @@ public:
         PostMessageA(receiver_, WM_SYNC_STATUS, static_cast<WPARAM>(status.id),
                      static_cast<LPARAM>(StatusDetail(status)));
     }
-    void BroadcastTimeChange() override {
-        SendMessageTimeoutA(HWND_BROADCAST, WM_TIMECHANGE, 0, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL,
-                            kBroadcastTimeoutMs, nullptr);
-    }
+    void BroadcastTimeChange() override { BroadcastTimeChangeToWindows(); }
 
 private:
     HWND receiver_;

@@ -4,11 +4,13 @@
 #include "sync/StatusTexts.h"
 
 // One report of the worker: its status identifier, the Win32 code of a
-// failure and, with 151, the UTC time of day it set.
+// failure and, with 151, the UTC time of day it set and how far the PC clock
+// was from it just before (positive: the PC was ahead).
 struct SyncStatus {
     int id = 0;
     uint32_t error = 0;
     int hour = 0, minute = 0, second = 0;
+    int64_t offsetMs = 0;
 };
 
 // A status crosses threads as a window message of two numbers: the

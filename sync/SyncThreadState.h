@@ -19,6 +19,11 @@ struct SyncThreadState {
     std::atomic<uint32_t> flags{0};
     std::atomic<uint32_t> lastError{0};
     std::string portName;           // written before the worker exists
+    // 0: a failure that cannot be put right by waiting (event, port
+    // settings, a refused set) ends the worker, as the window wants. Else
+    // the worker reports it and tries again at the next wake-up, as a
+    // service must; with no wake-up event it wakes itself after this long.
+    uint32_t retryAfterMs = 0;      // written before the worker exists
 
     // Set by Start before the thread exists, cleared by the worker as the last
     // thing it does: tells Stop whether there is anyone to wait for.

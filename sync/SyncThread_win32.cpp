@@ -16,6 +16,7 @@ struct WorkerHandover {
     KernelHandle event;
     DWORD eventError;
     HWND statusWindow;
+    StatusSink* sink;   // null: post to statusWindow
 };
 
 void __cdecl SyncThreadProc(void* arg) {
@@ -25,7 +26,8 @@ void __cdecl SyncThreadProc(void* arg) {
         CDeviceRS232 port;
         Win32SystemClock clock;
         HandedWakeEvent event(std::move(handover->event), handover->eventError);
-        PostingStatusSink sink(handover->statusWindow);
+        PostingStatusSink posting(handover->statusWindow);
+        StatusSink& sink = handover->sink ? *handover->sink : posting;
         handover.reset();
         RunSyncWorker(*state, SyncWorkerDeps{port, SystemTicker(), clock, event, sink});
     }  // the port is closed here, before Stop learns that the worker is gone
@@ -58,8 +60,10 @@ HWND CreateStatusWindow(Win32SyncRuntime* owner, WNDPROC proc) {
 
 }  // namespace
 
-Win32SyncRuntime::Win32SyncRuntime()
-    : wakeEvent_(CreateEventA(nullptr, FALSE, FALSE, nullptr)), window_(CreateStatusWindow(this, StatusProc)) {}
+Win32SyncRuntime::Win32SyncRuntime(StatusSink* workerSink)
+    : wakeEvent_(CreateEventA(nullptr, FALSE, FALSE, nullptr)),
+      window_(CreateStatusWindow(this, StatusProc)),
+      workerSink_(workerSink) {}
 
 LRESULT CALLBACK Win32SyncRuntime::StatusProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_NCCREATE) {
@@ -82,7 +86,7 @@ bool Win32SyncRuntime::LaunchWorker(const std::shared_ptr<SyncThreadState>& stat
     while (PeekMessageA(&stale, window_.get(), WM_SYNC_STATUS, WM_SYNC_STATUS, PM_REMOVE)) {
     }
     auto handover =
-        std::make_unique<WorkerHandover>(WorkerHandover{state, KernelHandle(), ERROR_SUCCESS, window_.get()});
+        std::make_unique<WorkerHandover>(WorkerHandover{state, KernelHandle(), ERROR_SUCCESS, window_.get(), workerSink_});
     const HANDLE self = GetCurrentProcess();
     if (!DuplicateHandle(self, wakeEvent_.Get(), self, handover->event.Put(), SYNCHRONIZE | EVENT_MODIFY_STATE,
                          FALSE, 0))

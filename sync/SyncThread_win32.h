@@ -4,15 +4,17 @@
 #include <memory>
 
 #include "sync/SyncControl.h"
+#include "sync/WorkerSeams.h"
 #include "window/Handles_win32.h"
 
 // Starts workers with _beginthread, wakes them through this instance's own
 // unnamed auto-reset event (each worker waits on a duplicate of it) and
 // receives their statuses in a message-only window of its own, which hands
-// each to the attached SyncControl on the user-interface thread.
+// each to the attached SyncControl on the user-interface thread. Given a
+// sink of their own (a service's log), workers report there directly instead.
 class Win32SyncRuntime : public SyncRuntime {
 public:
-    Win32SyncRuntime();
+    explicit Win32SyncRuntime(StatusSink* workerSink = nullptr);
 
     // False when the event or the window could not be made.
     bool Ready() const { return wakeEvent_ && window_; }
@@ -35,4 +37,5 @@ private:
     KernelHandle wakeEvent_;
     std::unique_ptr<HWND__, WindowDestroyer> window_;
     SyncControl* control_ = nullptr;
+    StatusSink* workerSink_;
 };

@@ -17,6 +17,8 @@ enum class Next { Wait, Leave };
 
 using Clock = CGpsClock;
 
+constexpr uint32_t kPauseStepMs = 100;
+
 class Attempt {
 public:
     Attempt(SyncThreadState& state, const SyncWorkerDeps& deps) : state_(state), deps_(deps) {}
@@ -26,7 +28,7 @@ public:
         if (!port.Open(state_.portName)) return Fail(IDS_OPEN_PORT_FAILED);
 
         uint32_t error = 0;
-        if (!port.SetClockLine(error)) throw WorkerFailure{IDS_INIT_PORT_FAILED, error};
+        if (!port.SetClockLine(error)) return FailOrEnd(IDS_INIT_PORT_FAILED, error);
         port.SendBreak();
 
         Clock clock(deps_.ticker);
@@ -45,8 +47,9 @@ public:
         if (read == Clock::TimeRead::Short) return Fail(IDS_READ_FAILED);
         if (read == Clock::TimeRead::Unparseable) return Fail(IDS_PARSE_FAILED);
 
-        const UtcTime target = PlaceTimeOfDay(deps_.clock.Now(), time);
-        if (!deps_.clock.Set(target, error)) throw WorkerFailure{IDS_SET_TIME_FAILED, error};
+        const UtcTime now = deps_.clock.Now();
+        const UtcTime target = PlaceTimeOfDay(now, time);
+        if (!deps_.clock.Set(target, error)) return FailOrEnd(IDS_SET_TIME_FAILED, error);
 
         state_.RecordOutcome(SYNC_RUNNING | SYNC_LAST_OK);
         SyncStatus set;
@@ -54,44 +57,70 @@ public:
         set.hour = target.hour;
         set.minute = target.minute;
         set.second = target.second;
+        set.offsetMs = MillisecondsBetween(now, target);
         deps_.sink.Post(set);
         deps_.sink.BroadcastTimeChange();
         return Next::Wait;
     }
 
 private:
-    Next Fail(int status) {
+    Next Fail(int status, uint32_t error = 0) {
         state_.RecordOutcome(SYNC_RUNNING | SYNC_LAST_FAILED);
-        deps_.sink.Post(SyncStatus{status, 0});
+        deps_.sink.Post(SyncStatus{status, error});
         return Next::Wait;
+    }
+
+    // A failure that ends the window's worker.
+    Next FailOrEnd(int status, uint32_t error) {
+        if (state_.retryAfterMs == 0) throw WorkerFailure{status, error};
+        state_.lastError = error;
+        return Fail(status, error);
     }
 
     SyncThreadState& state_;
     const SyncWorkerDeps& deps_;
 };
 
+void Report(SyncThreadState& state, const SyncWorkerDeps& deps, int status, uint32_t code) {
+    state.lastError = code;
+    deps.sink.Post(SyncStatus{status, code});
+}
+
+// Sleeps in short steps so that a stop is seen at once.
+void PauseWhileRunning(const SyncThreadState& state, Ticker& ticker, uint32_t ms) {
+    for (uint32_t slept = 0; slept < ms && state.IsRunning(); slept += kPauseStepMs)
+        ticker.Sleep(ms - slept < kPauseStepMs ? ms - slept : kPauseStepMs);
+}
+
 }  // namespace
 
 void RunSyncWorker(SyncThreadState& state, const SyncWorkerDeps& deps) {
-    try {
-        uint32_t error = 0;
-        if (!deps.event.Open(error)) throw WorkerFailure{IDS_OPEN_EVENT_FAILED, error};
-        state.MarkWorkerStarted();
+    const uint32_t retryMs = state.retryAfterMs;
+    uint32_t error = 0;
+    const bool opened = deps.event.Open(error);
+    if (!opened) Report(state, deps, IDS_OPEN_EVENT_FAILED, error);
+    if (opened || retryMs != 0) state.MarkWorkerStarted();
 
-        while (state.IsRunning()) {
-            if (!deps.event.Wait(error)) throw WorkerFailure{IDS_OPEN_EVENT_FAILED, error};
+    while (state.IsRunning()) {
+        try {
+            if (!opened) {
+                PauseWhileRunning(state, deps.ticker, retryMs);
+            } else if (!deps.event.Wait(error)) {
+                Report(state, deps, IDS_OPEN_EVENT_FAILED, error);
+                if (retryMs == 0) break;
+                PauseWhileRunning(state, deps.ticker, retryMs);
+            }
             if (!state.IsRunning()) break;
             const Next next = Attempt(state, deps).Run();
-            deps.event.DropPending();   // before the running check, so a stop is never dropped
+            if (opened) deps.event.DropPending();   // before the running check, so a stop is never dropped
             if (next == Next::Leave) break;
+        } catch (const WorkerFailure& failure) {
+            Report(state, deps, failure.status, failure.code);
+            break;
+        } catch (...) {
+            Report(state, deps, IDS_UNEXPECTED_ERROR, GetLastErrorCode());
+            if (retryMs == 0) break;
         }
-    } catch (const WorkerFailure& failure) {
-        state.lastError = failure.code;
-        deps.sink.Post(SyncStatus{failure.status, failure.code});
-    } catch (...) {
-        const uint32_t code = GetLastErrorCode();
-        state.lastError = code;
-        deps.sink.Post(SyncStatus{IDS_UNEXPECTED_ERROR, code});
     }
     state.flags = SYNC_STOPPED;
     deps.sink.Post(SyncStatus{IDS_STOPPED, 0});

@@ -14,6 +14,6 @@ struct SyncWorkerDeps {
 };
 
 // The worker loop: one clock read and clock set per wake-up until the running
-// bit is cleared or a failure ends it. Posts one status per attempt and 167
-// when it ends.
+// bit is cleared or a failure ends it (none does with the record's
+// retryAfterMs set). Posts one status per attempt and 167 when it ends.
 void RunSyncWorker(SyncThreadState& state, const SyncWorkerDeps& deps);

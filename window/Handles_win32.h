@@ -86,7 +86,31 @@ struct CursorTraits {
     static bool Close(Type h) { return DestroyCursor(h) != FALSE; }
 };
 
+struct ServiceHandleTraits {
+    using Type = SC_HANDLE;
+    static Type Invalid() { return nullptr; }
+    static bool Valid(Type h) { return h != nullptr; }
+    static bool Close(Type h) { return CloseServiceHandle(h) != FALSE; }
+};
+
+struct EventSourceTraits {
+    using Type = HANDLE;
+    static Type Invalid() { return nullptr; }
+    static bool Valid(Type h) { return h != nullptr; }
+    static bool Close(Type h) { return DeregisterEventSource(h) != FALSE; }
+};
+
+struct LocalMemoryTraits {
+    using Type = HLOCAL;
+    static Type Invalid() { return nullptr; }
+    static bool Valid(Type h) { return h != nullptr; }
+    static bool Close(Type h) { return LocalFree(h) == nullptr; }
+};
+
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
+using ServiceHandle = UniqueHandle<ServiceHandleTraits>;   // the service manager or one service
+using EventSource = UniqueHandle<EventSourceTraits>;
+using LocalMemory = UniqueHandle<LocalMemoryTraits>;       // what the API allocated with LocalAlloc
 using RegistryKey = UniqueHandle<RegistryKeyTraits>;
 using Module = UniqueHandle<ModuleTraits>;
 using Font = UniqueHandle<GdiObjectTraits<HFONT>>;

@@ -126,6 +126,14 @@ const std::map<std::string, Command> kCommands = {
          MapWindowPoints(nullptr, a.size() > 1 ? Window(a[0]) : nullptr, reinterpret_cast<POINT*>(&r), 2);
          std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
      }}},
+    {"control", {2, 2, "SERVICE CODE: send the service this control code", [](const Args& a) {
+         const SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+         const SC_HANDLE service = OpenServiceA(manager, a[0].c_str(), SERVICE_PAUSE_CONTINUE);
+         SERVICE_STATUS status;
+         const bool sent = ControlService(service, std::stoul(a[1], nullptr, 0), &status);
+         CloseServiceHandle(service), CloseServiceHandle(manager);
+         if (!sent) throw Failure("ControlService failed with " + std::to_string(GetLastError()));
+     }}},
     // Sent, so the window has applied its limits and laid out its controls on return.
     {"move", {5, 5, "TITLE X Y W H: move and size the window", [](const Args& a) {
          if (!SetWindowPos(Window(a[0]), nullptr, std::stoi(a[1]), std::stoi(a[2]), std::stoi(a[3]), std::stoi(a[4]),

@@ -103,6 +103,44 @@ TEST(Worker, EveryOutcomeOfAnAttemptAndEveryStop) {
     }
 }
 
+// A service's worker: what ends the window's worker is reported, with its
+// code, and tried again; a broken wake-up event is replaced by a pause.
+TEST(Worker, RetryModeReportsWhatWouldEndTheWorkerAndCarriesOn) {
+    const struct { const char* name; std::function<void(Worker&)> arrange; Ids ids; uint32_t code, minMs; } cases[] = {
+        {"set refused", [](Worker& t) { t.setError = 1314; }, {160, 160, 167}, 1314, 0},
+        {"port settings", [](Worker& t) { t.line.settingsError = 31; }, {156, 156, 167}, 31, 0},
+        {"second wait", [](Worker& t) { t.eventError = 6; t.failingWait = 2; }, {151, 152, 151, 167}, 6, 60000},
+        {"exception", [](Worker& t) { t.line.throwOnBreak = true; fake_system_error::SetLastErrorCode(8); },
+         {161, 161, 167}, 8, 0}};
+    for (const auto& c : cases) {
+        Worker t;
+        t.state.retryAfterMs = 60000;
+        c.arrange(t);
+        t.Run();
+        EXPECT_EQ(t.ids(), c.ids) << c.name;
+        EXPECT_EQ(t.posted[c.ids.size() > 3 ? 1 : 0].error, c.code) << c.name;
+        EXPECT_GE(t.ticker.now, c.minMs) << c.name;
+        EXPECT_EQ(t.state.flags, SYNC_STOPPED) << c.name;
+    }
+}
+
+// The PC clock minus the time set, read when the reply was in.
+TEST(Worker, OffsetIsThePcAheadOfTheClockInMilliseconds) {
+    const struct { UtcTime pc; const char* reply; int64_t offset; } cases[] = {
+        {{2026, 12, 0, 6, 12, 34, 50, 250}, "340:12:34:49\r\n", 1250},
+        {{2026, 12, 0, 6, 12, 34, 50, 250}, "340:12:35:50\r\n", -59750},
+        {{2026, 12, 0, 31, 23, 59, 59, 800}, "001:00:00:00\r\n", -200},
+        {{2027, 1, 0, 1, 0, 0, 1, 300}, "365:23:59:59\r\n", 2300}};
+    for (const auto& c : cases) {
+        Worker t;
+        t.now = c.pc;
+        t.line.reply = c.reply;
+        t.steps.resize(1);
+        t.Run();
+        EXPECT_EQ(t.posted.at(0).offsetMs, c.offset) << c.reply;
+    }
+}
+
 // Under ThreadSanitizer too: no write of the worker brings the running bit
 // back once Stop has written its request, and the worker always ends.
 TEST(StopRace, StopAlwaysWinsOverTheWorkersOwnWrites) {
@@ -223,6 +261,7 @@ TEST(SyncControl, StartChecksItsInputsLaunchesArmsWakesLogsAndItsEndWakesTheWork
         host.launchSucceeds = true;
         control.StartSync(" 60s", "com5");
         EXPECT_EQ(&control.State(), host.launched.get());
+        EXPECT_EQ(host.launched->retryAfterMs, 0u);
         EXPECT_TRUE(host.launched->workerAlive && host.launched->flags == SYNC_STOPPED);
         control.OnPeriodTick();
         control.OnStatus(StatusFromMessage(IDS_TIME_SET, 86399));
@@ -239,8 +278,9 @@ TEST(SyncControl, StartChecksItsInputsLaunchesArmsWakesLogsAndItsEndWakesTheWork
 
 TEST(SyncControl, StopWaitsASecondAtMostCountingDownAndAWorkerStillThereBlocksTheNextStart) {
     Host host;
-    SyncControl control(host, host, kNoTable);
+    SyncControl control(host, host, kNoTable, true);   // a service's: stops the same way
     control.StartSync("60", "com5");
+    EXPECT_EQ(host.launched->retryAfterMs, 60000u);
     host.calls.clear();
     control.StopSync();
     EXPECT_EQ(control.State().flags, SYNC_STOP_REQUESTED);

@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# The service under Wine against the simulated clock: installed through the
+# program's own switch, it logs "Time Set" lines; a refused set and an
+# unplugged clock are logged and retried; it stops quickly and its removal
+# leaves nothing registered. Environment (set by CTest): HORALUX_EXE,
+# HORALUX_DRIVER, HORALUX_TOOLS_DIR, WINEPREFIX, HORALUX_ARTIFACTS.
+set -u -o pipefail
+[ -f "$HORALUX_EXE" ] || { echo "SKIP: $HORALUX_EXE is not built yet"; exit 77; }
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+. "$(dirname "$0")/../../scripts/wine-env.sh"
+
+WAIT_S=${E2E_WAIT_S:-60} # a hang guard per wait, not a timing check
+artifacts=${HORALUX_ARTIFACTS:-$(dirname "$HORALUX_EXE")/e2e-artifacts}/service
+log="$WINEPREFIX/drive_c/ProgramData/Horalux/horalux.log"
+KEY='HKLM\System\CurrentControlSet\Services'
+
+fail() { echo "FAIL [service:${BASH_LINENO[0]}]: $*" >&2; echo "log: $(tail -n 5 "$log" 2>/dev/null)" >&2; exit 1; }
+wine() { /usr/lib/wine/wine64 "$@"; }
+until_true() { local end=$((SECONDS + WAIT_S)); until "$@"; do [ $SECONDS -lt $end ] || return 1; sleep 0.3; done; }
+cleanup() {
+  switch /remove-service >/dev/null
+  /usr/lib/wine/wineserver -k 2>/dev/null; [ -z "${keeper:-}" ] || wait "$keeper"; stop_simulator; stop_display
+}
+# switch SWITCH: the program's exit code and the text of the box it shows.
+switch() {
+  wine "$HORALUX_EXE" "$1" >>"$artifacts/output.txt" 2>&1 & local pid=$! text
+  text=$(wine "$HORALUX_DRIVER" msgbox horalux 2>>"$artifacts/driver.txt" | tr -d '\r')
+  wait $pid
+  echo "$?|$text"
+}
+expect() { [ "$1" = "$2" ] || fail "$3: expected '$2', got '$1'"; }
+state() { wine sc query Horalux 2>/dev/null | tr -d '\r' | awk '/STATE/ { print $4 }'; }
+registered() { wine reg query "$1" >/dev/null 2>&1; }
+# lines ID: how many lines with this status identifier the log holds now.
+lines() { grep -c "^[0-9-]* [0-9:]* \[$1\] " "$log" 2>/dev/null; }
+has() { tr -d '\r' <"$log" | grep -qE "$1"; }
+more_lines() { [ "$(lines "$1")" -ge $(($2 + ${3:-1})) ]; }   # ID SEEN [MORE]
+wait_lines() { local seen; seen=$(lines "$1"); until_true more_lines "$1" "$seen" "${2:-1}" || fail "no new [$1] lines"; }
+
+rm -rf "$artifacts" && mkdir -p "$artifacts" && trap cleanup EXIT
+wine_prefix_init && start_display
+printf '[Communication]\r\nCommPort=com5\r\n[Update]\r\nFrequency=1\r\n' >"$WINEPREFIX/drive_c/windows/horalux.INI"
+start_simulator com5 --align || fail "the simulator did not start"
+# Wine ends its services with the last program of the prefix: one stays open.
+wine notepad >/dev/null 2>&1 & keeper=$!
+# A fresh prefix's service manager may need a moment before it answers.
+until_true eval 'wine sc query PlugPlay >/dev/null 2>&1' || fail "the service manager does not answer"
+
+# --- Installed and started by its own switch; installing again changes nothing ---
+result=$(switch /install-service)
+expect "${result%%|*}" 0 "exit code of the install ($result)"
+grep -q "installed and running" <<<"$result" || fail "the install said '$result'"
+expect "$(switch /install-service)" "1|The Horalux service is already installed: nothing was changed." "second install"
+registered "$KEY\\EventLog\\Application\\Horalux" || fail "no event source"
+until_true eval '[ "$(state)" = RUNNING ]' || fail "the service is '$(state)'"
+wait_lines 151 3
+has '^[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9:]{8} \[151\] Time Set [0-9:]{8} UTC  offset [-+][0-9]+ ms$' ||
+  fail "the Time Set line reads '$(grep -m1 '\[151\]' "$log")'"
+has '\[168\] Settings read: port com5, period 1 s\.$' || fail "no line says which settings were read"
+
+# --- A clock an hour off is refused, logged and tried again; then sets again ---
+printf -- '--offset 3600\n' >"$HORALUX_SIM_CONTROL"
+wait_lines 160 2
+has '\[160\] Win32 command: SetSystemTime\(\) failed\. : Privilege not held\.$' || fail "the refusal reads wrong"
+: >"$HORALUX_SIM_CONTROL" && printf '\n' >"$HORALUX_SIM_CONTROL"
+wait_lines 151 2
+
+# --- An unplugged clock: the port is missing at every period until it comes back ---
+stop_simulator
+wait_lines 155 2
+has '\[155\] Failed to open comm port\.$' || fail "the missing port reads wrong"
+start_simulator com5 --align || fail "the simulator did not come back"
+wait_lines 151 2
+
+# --- A new period read on a parameter change ---
+printf '[Communication]\r\nCommPort=com5\r\n[Update]\r\nFrequency=2\r\n' >"$WINEPREFIX/drive_c/windows/horalux.INI"
+wine "$HORALUX_DRIVER" control Horalux 6 || fail "the parameter change was not sent" # SERVICE_CONTROL_PARAMCHANGE
+until_true has '\[168\] Settings read: port com5, period 2 s\.$' || fail "the settings were not read again"
+
+# --- Stopped quickly, removed without a trace; removing again changes nothing ---
+start=$(date +%s%N)
+wine sc stop Horalux >/dev/null 2>&1
+until_true eval '[ "$(state)" = STOPPED ]' || fail "the service did not stop"
+stop_ms=$((($(date +%s%N) - start) / 1000000))
+echo "stop took $stop_ms ms (with sc's own start-up)"
+[ $stop_ms -lt 10000 ] || fail "the stop took $stop_ms ms"
+tail -n 1 "$log" | tr -d '\r' | grep -q '\[167\] Stopped setting time\.$' || fail "the last line is not the stop"
+expect "$(switch /remove-service)" "0|The Horalux service is stopped and removed. Its log folder stays." "remove"
+! registered "$KEY\\Horalux" && ! registered "$KEY\\EventLog\\Application\\Horalux" || fail "still registered"
+expect "$(switch /remove-service)" "1|The Horalux service is not installed: nothing was removed." "second remove"
+echo "PASS"
