@@ -2,7 +2,9 @@
 # The MSI under Wine: an older build, then this one (an upgrade), then a
 # rebuild of the same version each leave one installed copy with the files
 # and the Start-menu shortcut; a quiet uninstall removes them; the settings
-# file stays throughout. Environment (set by CTest): HORALUX_WIN32_DIR, WINEPREFIX.
+# file stays throughout. With the service feature the service sets the time
+# from the simulator, and uninstall stops and removes it. Environment (set by
+# CTest): HORALUX_WIN32_DIR, HORALUX_TOOLS_DIR, WINEPREFIX.
 set -u -o pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd) && . "$root/scripts/wine-env.sh"
 fail() { echo "FAIL [msi:${BASH_LINENO[0]}]: $*" >&2; exit 1; }
@@ -22,3 +24,15 @@ step() {
 step /i 2.0.0.0.msi "horalux.exe horalux.htm|2|2.0.0.0"
 for msi in horalux-2.0.1.0-x64.msi 2.0.1.0.msi; do step /i $msi "horalux.exe horalux.htm|2|2.0.1.0"; done
 step /x 2.0.1.0.msi "|1|"
+
+# --- The service feature ---
+trap '/usr/lib/wine/wineserver -k; stop_simulator; stop_display' EXIT
+printf '[Communication]\r\nCommPort=com5\r\n[Update]\r\nFrequency=1\r\n' >"$c/windows/horalux.INI" && start_display
+start_simulator com5 --align || fail "the simulator did not start"
+# Wine ends its services with the last program of the prefix: one stays open.
+/usr/lib/wine/wine64 notepad >/dev/null 2>&1 &
+/usr/lib/wine/wine64 msiexec /i "$out"/horalux-2.0.1.0-x64.msi ADDLOCAL=ALL /qn || fail "the install with the service failed"
+wait_for() { for _ in $(seq 300); do "$@" && return; sleep 0.3; done; false; } # a hang guard, not a timing check
+wait_for grep -q '\[151\] Time Set' "$c/ProgramData/Horalux/horalux.log" || fail "the installed service set no time"
+/usr/lib/wine/wine64 msiexec /x "$out"/horalux-2.0.1.0-x64.msi /qn || fail "the uninstall with the service failed"
+! /usr/lib/wine/wine64 sc query Horalux >/dev/null 2>&1 || fail "the service is still there after uninstall"
