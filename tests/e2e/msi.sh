@@ -35,4 +35,6 @@ start_simulator com5 --align || fail "the simulator did not start"
 wait_for() { for _ in $(seq 300); do "$@" && return; sleep 0.3; done; false; } # a hang guard, not a timing check
 wait_for grep -q '\[151\] Time Set' "$c/ProgramData/Horalux/horalux.log" || fail "the installed service set no time"
 /usr/lib/wine/wine64 msiexec /x "$out"/horalux-2.0.1.0-x64.msi /qn || fail "the uninstall with the service failed"
+# Wine's msiexec does not wait for the stop it asks for, so the program file the
+# service still runs from stays behind here; Windows waits (ServiceControl Wait).
 ! /usr/lib/wine/wine64 sc query Horalux >/dev/null 2>&1 || fail "the service is still there after uninstall"
