@@ -1,6 +1,7 @@
 # make demo  - run horalux.exe under Wine against the simulated GPS clock
 # make test  - build everything and run all tests (native, Wine, end to end)
 # make bench - figures: one attempt's phases, the accuracy of the sets, the program's CPU and memory
+# make dist  - build/dist/horalux-<version>-x64.msi and .zip, checked
 # make mutate - apply tests/mutations.txt one slip at a time: do the native tests notice?
 
 BUILD    ?= build
@@ -10,7 +11,7 @@ WIN32DIR := $(BUILD)/win32
 LOGS     := $(BUILD)/logs
 JOBS     ?= $(shell nproc)
 
-.PHONY: all deps build test demo bench mutate clean
+.PHONY: all deps build test demo bench dist mutate clean
 
 all: build
 
@@ -48,6 +49,14 @@ bench: build
 	@scripts/bench-accuracy.sh 200
 	@scripts/bench-app.sh 60
 	@scripts/bench-service.sh 1000
+
+# Only the program is built; the packaging script checks what it made.
+dist: deps
+	@cmake -S . -B $(WIN32DIR) -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	  -DHORALUX_TOOLS_DIR=$(abspath $(NATIVE))/tools >/dev/null
+	@cmake --build $(WIN32DIR) --target horalux -j $(JOBS)
+	@scripts/dist.sh $(WIN32DIR) $(BUILD)/dist
 
 # Not part of test: one native rebuild and test run per slip.
 mutate: deps

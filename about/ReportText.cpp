@@ -1,6 +1,5 @@
 #include "about/ReportText.h"
 
-#include <sstream>
 
 namespace {
 
@@ -28,49 +27,45 @@ std::string GetModuleFileTitle(const SystemFacts& facts)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-void AppendVersionText(std::ostream& out, const SystemFacts& facts)
+// Plain string appends: a stream would link the locale machinery into the
+// program, a third of its size.
+void AppendVersionText(std::string& out, const SystemFacts& facts)
 {
     if (!facts.version) return;
     const VersionFacts& v = *facts.version;
-    out << "Version: " << ' '
-        << HighWord(v.productVersionMS) << '.' << LowWord(v.productVersionMS) << '.'
-        << HighWord(v.productVersionLS) << '.' << LowWord(v.productVersionLS);
-    if (v.fileFlags & VS_FF_DEBUG_FLAG) out << " (Debug)";
-    out << "\r\n";
+    out += "Version:  " + std::to_string(HighWord(v.productVersionMS)) + '.' +
+           std::to_string(LowWord(v.productVersionMS)) + '.' + std::to_string(HighWord(v.productVersionLS)) +
+           '.' + std::to_string(LowWord(v.productVersionLS));
+    if (v.fileFlags & VS_FF_DEBUG_FLAG) out += " (Debug)";
+    out += "\r\n";
     if ((v.fileFlags & VS_FF_SPECIALBUILD_FLAG) && v.specialBuild)
-        out << "Special Build: " << *v.specialBuild << "\r\n";
+        out += "Special Build: " + *v.specialBuild + "\r\n";
     if ((v.fileFlags & VS_FF_PRIVATEBUILD_FLAG) && v.privateBuild)
-        out << "Private Build: " << *v.privateBuild << "\r\n";
+        out += "Private Build: " + *v.privateBuild + "\r\n";
 }
 
-void AppendSystemText(std::ostream& out, const SystemFacts& facts)
+void AppendSystemText(std::string& out, const SystemFacts& facts)
 {
-    out << "Name:      " << facts.computerName << "\r\n"
-        << "OS:        " << OsName(facts.os) << "\r\n"
-        << "CPUS:      " << facts.processorCount << "\r\n"
-        << "CPU Type : " << facts.processorType << "\r\n"
-        << "OEM Id:    " << facts.oemId << "\r\n"
-        << "\r\n";
+    out += "Name:      " + facts.computerName + "\r\n" +
+           "OS:        " + OsName(facts.os) + "\r\n" +
+           "CPUS:      " + std::to_string(facts.processorCount) + "\r\n" +
+           "CPU Type : " + std::to_string(facts.processorType) + "\r\n" +
+           "OEM Id:    " + std::to_string(facts.oemId) + "\r\n\r\n";
 }
 
 ProblemReport ComposeProblemReport(const SystemFacts& facts)
 {
     ProblemReport result;
-    std::ostringstream version;
-    AppendVersionText(version, facts);
-    result.versionText = version.str();
+    AppendVersionText(result.versionText, facts);
     result.fileTitle = GetModuleFileTitle(facts);
 
-    std::ostringstream report;
-    report << ">Environment:\r\n"
-           << "App:       " << result.fileTitle << "\r\n"
-           << result.versionText << "\r\n";
+    std::string& report = result.reportText;
+    report = ">Environment:\r\nApp:       " + result.fileTitle + "\r\n" + result.versionText + "\r\n";
     AppendSystemText(report, facts);
-    report << ">Synopsis: Enter a single line Synopsis of the problem here.\r\n"
-           << ">Description:\r\n"
-           << "Enter a description of the problem here.\r\n"
-           << ">How-To-Repeat:\r\n"
-           << "Enter a how to repeat the problem here.\r\n";
-    result.reportText = report.str();
+    report += ">Synopsis: Enter a single line Synopsis of the problem here.\r\n"
+              ">Description:\r\n"
+              "Enter a description of the problem here.\r\n"
+              ">How-To-Repeat:\r\n"
+              "Enter a how to repeat the problem here.\r\n";
     return result;
 }

@@ -6,6 +6,7 @@
 
 #include "about/BrowserCommand.h"
 #include "about/OpenErrorText.h"
+#include "about/RegistryDefault_win32.h"
 #include "window/Application_win32.h"
 #include "window/MessageBox_win32.h"
 
@@ -232,29 +233,12 @@ bool CUrlLabel::OpenTarget(const std::string& target, int showCommand)
 
 bool CUrlLabel::RunsElevated() const
 {
-    KernelHandle token;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Put())) return true;
-    TOKEN_ELEVATION elevation{};
-    DWORD size = 0;
-    const BOOL known = GetTokenInformation(token.Get(), TokenElevation, &elevation, sizeof elevation, &size);
-    return !known || elevation.TokenIsElevated != 0;
+    return Application::RunsElevated();
 }
 
 LONG CUrlLabel::ReadClassesRootDefault(const std::string& subkey, std::string& value)
 {
-    RegistryKey key;
-    LONG status = RegOpenKeyExA(HKEY_CLASSES_ROOT, subkey.c_str(), 0, KEY_QUERY_VALUE, key.Put());
-    if (status != ERROR_SUCCESS) return status;
-    char buffer[REGISTRY_VALUE_BUFFER] = {};
-    LONG size = sizeof buffer;
-    // A longer value fails with ERROR_MORE_DATA rather than being cut.
-    status = RegQueryValueA(key.Get(), nullptr, buffer, &size);
-    if (status != ERROR_SUCCESS) return status;
-    buffer[sizeof buffer - 1] = '\0';
-    // An unset default value reads as empty and names nothing to follow.
-    if (buffer[0] == '\0') return ERROR_FILE_NOT_FOUND;
-    value = buffer;
-    return ERROR_SUCCESS;
+    return ReadRegistryDefault(HKEY_CLASSES_ROOT, subkey, value);
 }
 
 std::optional<std::string> CUrlLabel::ReadDefault(const std::string& subkey)

@@ -52,3 +52,5 @@
 
 // Help context of the main dialog: 0x20000 + its template number
 #define HID_MAIN_DIALOG        0x20066
+// Its anchor in the HTML help page
+#define HELP_TOPIC_MAIN        "main-window"

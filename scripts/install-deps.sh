@@ -7,6 +7,7 @@ packages=(
   cmake make g++ libgtest-dev googletest
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine64 xvfb x11-utils imagemagick
+  wixl msitools
 )
 
 missing=()

@@ -11,6 +11,7 @@
 #include "service/ServiceLogPath_win32.h"
 #include "service/ServiceState_win32.h"
 #include "sync/StatusTexts.h"
+#include "ui/HelpPage_win32.h"
 #include "ui/TrayMessages.h"
 #include "window/Application_win32.h"
 #include "window/Handles_win32.h"
@@ -226,7 +227,7 @@ bool CTimeSyncDlg::OnCommand(unsigned id, unsigned code, HWND) {
         ShowWindow(Handle(), SW_RESTORE);
         return true;
     case IDC_HELP_BUTTON:
-        Application::Instance().WinHelp(Handle(), HELP_CONTEXT, HID_MAIN_DIALOG);
+        ShowHelp(Handle(), HID_MAIN_DIALOG, HELP_TOPIC_MAIN);
         return true;
     case IDC_STATUS_LOG:
         return code == EN_ERRSPACE;   // the log is bounded; nothing to do

@@ -2,7 +2,7 @@
 
 #include <objbase.h>
 
-#include "window/MessageBox_win32.h"
+#include "window/Handles_win32.h"
 #include "files/ModulePath.h"
 #include <cstdlib>
 
@@ -80,9 +80,19 @@ WindowIcon Application::LoadWindowIcon(unsigned id) const
 
 bool Application::WinHelp(HWND window, unsigned command, ULONG_PTR data)
 {
-    if (::WinHelpA(window, HelpFilePath().c_str(), command, data)) return true;
-    ShowMessage(window, std::string("Failed to launch help."));
-    return false;
+    const std::string path = HelpFilePath();
+    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+    return ::WinHelpA(window, path.c_str(), command, data) != FALSE;
+}
+
+bool Application::RunsElevated()
+{
+    KernelHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Put())) return true;
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    const BOOL known = GetTokenInformation(token.Get(), TokenElevation, &elevation, sizeof elevation, &size);
+    return !known || elevation.TokenIsElevated != 0;
 }
 
 void Application::BeginWaitCursor()

@@ -34,9 +34,12 @@ public:
 
     ProfileStore& Profile() { return profile_; }
 
-    // Runs the help viewer on HelpFilePath(); on failure shows "Failed to
-    // launch help." and returns false.
+    // Runs the old help viewer on HelpFilePath(); false when that file is
+    // missing or the viewer fails.
     bool WinHelp(HWND window, unsigned command, ULONG_PTR data);
+
+    // True also when the token cannot tell.
+    static bool RunsElevated();
 
     // Nested: the arrow comes back with the last EndWaitCursor.
     void BeginWaitCursor();

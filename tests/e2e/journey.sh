@@ -15,7 +15,7 @@ export WINEDEBUG=-all WINEDLLOVERRIDES="winmm,mapi32=n,b;mscoree,mshtml="
 . "$(dirname "$0")/../../scripts/wine-env.sh"
 
 TITLE="Orvanel Systems, Inc. GPS Clock" ABOUT=horalux.exe BOX=horalux
-PERIOD=1000 PORT=1001 LOG=1003 GMT=1021 START=57671 EXIT=57672 STOP=57673
+PERIOD=1000 PORT=1001 LOG=1003 GMT=1021 HELP=57670 START=57671 EXIT=57672 STOP=57673
 WM_SYSCOMMAND=0x112 SC_ABOUT=16 SC_MINIMIZE=0xF020 SC_CLOSE=0xF060
 # The tray icon's callback message, icon and mouse events.
 WM_TRAY=0x8000 TRAY_ID=131 DBLCLK=0x203 RBUTTONUP=0x205
@@ -94,6 +94,13 @@ expect "$(fields)|$(controls)" "com1 60|$IDLE" "port, period and controls at the
 until_true eval '[[ $(gmt) =~ ^[A-Z][a-z]{2}\ [A-Z][a-z]{2}\ [\ 0-3][0-9]\ $STAMP\ [0-9]{4}$ ]]' ||
   fail "GMT shows '$(gmt)'"
 wait_icons 130
+
+# --- Help: an error without a page; with one, a browser (a recorder here) gets it at the window's topic ---
+act click "$TITLE" $HELP && message "Failed to launch help."
+cp "$(dirname "$HORALUX_EXE")/horalux.htm" "$artifacts/program/" && opened="$WINEPREFIX/drive_c/opened.txt" && rm -f "$opened"
+reg() { /usr/lib/wine/wine64 reg add "HKLM\\Software\\Classes\\$1" /ve /d "$2" /f >/dev/null 2>&1; } && reg .htm Recorder && reg 'Recorder\shell\open\command' 'C:\windows\system32\cmd.exe /c >C:\opened.txt echo %1'
+act click "$TITLE" $HELP && until_true test -s "$opened" || fail "no browser was asked to open the help page"
+expect "$(tr -d '\r' <"$opened" | xargs)" "file:///Z:$artifacts/program/horalux.htm#main-window" "page given to the browser"
 
 # --- Start refuses a period below one second and an empty port ---
 for period in 0 -5 abc ""; do

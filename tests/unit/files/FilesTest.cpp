@@ -1,4 +1,5 @@
 #include "files/HexBytes.h"
+#include "files/FileUrl.h"
 #include "files/ModulePath.h"
 #include <gtest/gtest.h>
 
@@ -25,7 +26,7 @@ TEST(HexBytes, MalformedTextIsRejectedAndKeepsTheOutput)
     }
 }
 
-TEST(ModulePath, TitleDropsDirectoryAndTheFileNamesLastExtension)
+TEST(ModulePath, TitleAndExtensionAndTheFileUrlOfAPath)
 {
     const std::pair<const char*, const char*> cases[] = {
         {"C:\\Program Files\\horalux.exe", "horalux"}, {"/usr/lib/horalux.exe", "horalux"},
@@ -35,4 +36,6 @@ TEST(ModulePath, TitleDropsDirectoryAndTheFileNamesLastExtension)
     for (const auto& [path, title] : cases) EXPECT_EQ(title, FileTitle(path)) << path;
     EXPECT_EQ("C:\\a\\b.c.HLP", ReplaceExtension("C:\\a\\b.c.exe", ".HLP"));
     EXPECT_EQ("C:\\dir.d\\horalux.HLP", ReplaceExtension("C:\\dir.d\\horalux", ".HLP"));
+    EXPECT_EQ("file:///C:/Program%20Files/H%23%25/h.htm#main", FileUrl("C:\\Program Files\\H#%\\h.htm", "main"));
+    EXPECT_EQ("file://server/share/h.htm", FileUrl("\\\\server\\share\\h.htm", ""));
 }
