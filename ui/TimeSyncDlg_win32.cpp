@@ -3,7 +3,7 @@
 #include <ctime>
 
 #include "about/AboutContactDlg_win32.h"
-#include "app/Settings.h"
+#include "files/Settings.h"
 #include "clocklink/SystemError.h"
 #include "layout/LayoutGroup.h"
 #include "layout/LayoutModes.h"

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/Settings.h"
+#include "files/Settings.h"
 #include "layout/ZymLayoutDialog_win32.h"
 #include "service/ServiceLogTail_win32.h"
 #include "sync/StatusLog.h"

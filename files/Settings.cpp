@@ -1,4 +1,4 @@
-#include "app/Settings.h"
+#include "files/Settings.h"
 
 #include <cstdlib>
 
