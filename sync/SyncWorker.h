@@ -3,6 +3,7 @@
 #include "clocklink/GpsClock.h"
 #include "clocklink/Ticker.h"
 #include "sync/OffsetEstimator.h"
+#include "sync/OffsetFeed.h"
 #include "sync/SyncThreadState.h"
 #include "sync/SystemClock.h"
 #include "sync/WorkerSeams.h"
@@ -17,6 +18,8 @@ struct SyncWorkerDeps {
     // otherwise the loop keeps its own.
     OffsetEstimator* estimator = nullptr;
     uint32_t finePollMs = CGpsClock::kFinePollMs;   // reply reads while timing its arrival
+    // Given: each attempt hands its estimate on here and never sets the clock.
+    OffsetFeed* feed = nullptr;
 };
 
 // The worker loop: one clock read and clock set per wake-up until the running
