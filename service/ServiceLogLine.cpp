@@ -44,9 +44,9 @@ bool ParseServiceLogLine(const std::string& line, ServiceLogEntry& entry) {
     return true;
 }
 
-std::string OffsetSuffix(int64_t offsetMs, int64_t widthMs, bool restarted) {
+std::string OffsetSuffix(int64_t offsetMs, int64_t withinMs, bool restarted) {
     return std::string(" offset ") + (offsetMs < 0 ? "-" : "+") +
            std::to_string(offsetMs < 0 ? -offsetMs : offsetMs) + " ms" +
-           (widthMs < 0 ? "" : " (within " + std::to_string(widthMs) + " ms" +
+           (withinMs < 0 ? "" : " (within " + std::to_string(withinMs) + " ms" +
                                    (restarted ? ", estimate restarted)" : ")"));
 }

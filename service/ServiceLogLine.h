@@ -23,7 +23,7 @@ std::string FormatServiceLogLine(const ServiceLogEntry& entry);
 bool ParseServiceLogLine(const std::string& line, ServiceLogEntry& entry);
 
 // " offset +123 ms": how far the PC clock was from GPS time before a set,
-// positive when the PC was ahead; " offset +123 ms (within 40 ms)" with the
-// width of the interval it was estimated from (none when negative), and
+// positive when the PC was ahead; " offset +123 ms (within 20 ms)" when the
+// truth lies within that far of it either way (none when negative), and
 // ", estimate restarted" in the brackets when a reply contradicted it.
-std::string OffsetSuffix(int64_t offsetMs, int64_t widthMs = -1, bool restarted = false);
+std::string OffsetSuffix(int64_t offsetMs, int64_t withinMs = -1, bool restarted = false);

@@ -70,7 +70,7 @@ ServiceLog::ServiceLog(StringLookup lookup)
 
 void ServiceLog::Post(const SyncStatus& status) {
     std::string text = StatusLineText(status, lookup_);
-    if (status.id == IDS_TIME_SET) text += OffsetSuffix(status.offsetMs, status.offsetWidthMs, status.offsetRestarted);
+    if (status.id == IDS_TIME_SET) text += OffsetSuffix(status.offsetMs, status.offsetWithinMs, status.offsetRestarted);
     Write(status.id, text);
 }
 

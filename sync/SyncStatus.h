@@ -5,15 +5,15 @@
 
 // One report of the worker: its status identifier, the Win32 code of a
 // failure and, with 151, the UTC time of day it set, the PC clock minus GPS
-// time just before the set (positive when the PC was ahead) and the width of
-// the interval that offset was estimated from (-1 with whole-second sets),
-// and whether a reply contradicted the interval carried so far.
+// time just before the set (positive when the PC was ahead), how far from
+// that offset the truth may lie either way (-1 with whole-second sets), and
+// whether a reply contradicted the interval carried so far.
 struct SyncStatus {
     int id = 0;
     uint32_t error = 0;
     int hour = 0, minute = 0, second = 0;
     int64_t offsetMs = 0;
-    int64_t offsetWidthMs = -1;
+    int64_t offsetWithinMs = -1;
     bool offsetRestarted = false;
 };
 

@@ -57,7 +57,7 @@ public:
             }
             const int64_t now = UtcMilliseconds(deps_.clock.Now());
             set.offsetMs = estimator_.OffsetMs();
-            set.offsetWidthMs = estimator_.WidthMs();
+            set.offsetWithinMs = (estimator_.WidthMs() + 1) / 2;
             target = UtcFromMilliseconds(now - set.offsetMs);
         } else {
             if (!clock.SendWithEcho(port, CMD_TU)) return Fail(IDS_NO_ECHO);

@@ -158,7 +158,7 @@ TEST(Worker, TimedRepliesFromAClockThatAnswersAtOnceBringThePcWithinMilliseconds
     t.Run();
     ASSERT_EQ(t.offsets.size(), 8u);
     for (size_t i = 1; i < 8; ++i)   // the interval holds the truth and is no wider than wanted
-        EXPECT_NEAR(t.posted[i].offsetMs, t.offsets[i], std::min(t.posted[i].offsetWidthMs, OffsetEstimator::kWantedWidthMs) / 2 + 1) << i;
+        EXPECT_NEAR(t.posted[i].offsetMs, t.offsets[i], std::min(t.posted[i].offsetWithinMs, OffsetEstimator::kWantedWidthMs / 2) + 1) << i;
     EXPECT_LE(std::llabs(t.pcBase - t.gpsBase), 40);
 }
 
