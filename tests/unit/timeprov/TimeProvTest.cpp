@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <vector>
+
+#include "timeprov/FeedRecord.h"
+#include "timeprov/ProviderState.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes Encoded(uint32_t sequence, int64_t pcTime, int64_t offset, int64_t dispersion, bool synchronised = true) {
+    FeedRecord record;
+    record.sequence = sequence;
+    record.sample = {pcTime, offset, dispersion, synchronised};
+    const FeedRecordBytes bytes = EncodeFeedRecord(record);
+    return Bytes(bytes.begin(), bytes.end());
+}
+
+void SetField(Bytes& bytes, size_t at, uint64_t value, int width) {
+    for (int i = 0; i < width; ++i) bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+}  // namespace
+
+// The layout is what an older provider reads, so it is pinned byte for byte.
+TEST(FeedRecord, LayoutIsPinnedAndEveryFieldRoundTrips) {
+    const Bytes bytes = Encoded(0x01020304, 0x1122334455667788, -2, 300, false);
+    const Bytes expected = {'H', 'L', 'X', 'S', 1, 0, 40, 0, 4, 3, 2, 1, 1, 0, 0, 0,
+                            0x88, 0x77, 0x66, 0x55, 0x44, 0x33, 0x22, 0x11,
+                            0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                            0x2C, 0x01, 0, 0, 0, 0, 0, 0};
+    EXPECT_EQ(expected, bytes);
+    FeedRecord back;
+    ASSERT_EQ(RecordProblem::None, DecodeFeedRecord(bytes.data(), bytes.size(), back));
+    EXPECT_EQ(back.sequence, 0x01020304u);
+    EXPECT_EQ(back.sample.pcTime, 0x1122334455667788);
+    EXPECT_EQ(back.sample.offset, -2);
+    EXPECT_EQ(back.sample.dispersion, 300);
+    EXPECT_FALSE(back.sample.synchronised);
+}
+
+TEST(FeedRecord, EveryMalformedMessageIsNamedAndLeavesTheOutputAlone) {
+    const struct {
+        const char* what;
+        std::function<void(Bytes&)> change;
+        RecordProblem problem;
+    } cases[] = {
+        {"short", [](Bytes& b) { b.pop_back(); }, RecordProblem::Length},
+        {"long", [](Bytes& b) { b.push_back(0); }, RecordProblem::Length},
+        {"empty", [](Bytes& b) { b.clear(); }, RecordProblem::Length},
+        {"magic", [](Bytes& b) { b[3] = 's'; }, RecordProblem::Magic},
+        {"version 2", [](Bytes& b) { b[4] = 2; }, RecordProblem::Version},
+        {"version 257", [](Bytes& b) { b[5] = 1; }, RecordProblem::Version},
+        {"size field", [](Bytes& b) { b[6] = 41; }, RecordProblem::Size},
+        {"size field high byte", [](Bytes& b) { b[7] = 1; }, RecordProblem::Size},
+        {"unknown flag", [](Bytes& b) { b[12] = 3; }, RecordProblem::Flags},
+        {"flag in the top byte", [](Bytes& b) { b[15] = 0x80; }, RecordProblem::Flags},
+        {"no PC time", [](Bytes& b) { SetField(b, 16, 0, 8); }, RecordProblem::Time},
+        {"PC time before 1601", [](Bytes& b) { b[23] = 0x80; }, RecordProblem::Time},
+        {"negative dispersion", [](Bytes& b) { SetField(b, 32, static_cast<uint64_t>(-1), 8); }, RecordProblem::Dispersion},
+        {"dispersion over a day", [](Bytes& b) { SetField(b, 32, kFeedMaxDispersion + 1, 8); }, RecordProblem::Dispersion},
+        {"dispersion of a day", [](Bytes& b) { SetField(b, 32, kFeedMaxDispersion, 8); }, RecordProblem::None},
+        {"zero dispersion, first FILETIME", [](Bytes& b) { SetField(b, 32, 0, 8), SetField(b, 16, 1, 8); }, RecordProblem::None},
+    };
+    for (const auto& c : cases) {
+        Bytes bytes = Encoded(7, 133000000000000000, 5, 10);
+        c.change(bytes);
+        FeedRecord out;
+        out.sequence = 99;
+        EXPECT_EQ(c.problem, DecodeFeedRecord(bytes.data(), bytes.size(), out)) << c.what;
+        EXPECT_EQ(out.sequence, c.problem == RecordProblem::None ? 7u : 99u) << c.what;
+    }
+}
+
+namespace {
+
+struct FakeManager : TimeManager {
+    int64_t now = 0;
+    uint64_t tick = 0;
+    std::vector<std::string> events;   // "I ...", "W ..."
+    std::vector<bool> statuses;
+    int alerts = 0;
+
+    int64_t CurrentTime() override { return now; }
+    uint64_t TickCount() override { return ++tick; }
+    int64_t PhaseOffset() override { return -7; }
+    void Log(Event type, const std::string& text) override {
+        events.push_back((type == Event::Information ? "I " : type == Event::Warning ? "W " : "E ") + text);
+    }
+    void AlertSamplesAvail() override { ++alerts; }
+    void SetStatus(bool running) override { statuses.push_back(running); }
+};
+
+}  // namespace
+
+// A service's life as the provider sees it: samples start, keep NTP's sign
+// and Windows Time's units and grow their dispersion with age; bad messages
+// and replays change nothing and are reported once in a row; a jump drops
+// the sample; four silent periods withdraw it until records come again.
+TEST(ProviderState, SamplesUnderAFakeManager) {
+    const int64_t t = 134000000000000000;   // a PC time in 2025
+    FakeManager m;
+    ProviderState state(m);
+    state.Configure(1, "com5", 1000);
+    ProviderSample s;
+    EXPECT_FALSE(state.Sample(s));
+
+    const Bytes first = Encoded(1, t, 3000000, 200000);
+    state.TakeIn(first.data(), first.size(), 1100);
+    m.now = t + 100000000;   // 10 s later: 15 ppm of it
+    ASSERT_TRUE(state.Sample(s));
+    EXPECT_EQ(s.offset, 3000000);
+    EXPECT_EQ(s.dispersion, 200000u + 1500u);
+    EXPECT_EQ(s.tickCount, 1u);
+    EXPECT_EQ(s.phaseOffset, -7);
+    m.now = t - 5;   // the PC clock stepped back: no age, never less
+    ASSERT_TRUE(state.Sample(s));
+    EXPECT_EQ(s.dispersion, 200000u);
+    m.now = t + 1234567;
+    ASSERT_TRUE(state.Sample(s));
+    EXPECT_EQ(s.dispersion, 200000u + 18u);
+
+    const Bytes behind = Encoded(2, t, -4000000, 0, false), garbage = {1, 2, 3};
+    for (const Bytes* message : {&behind, &behind, &garbage}) state.TakeIn(message->data(), message->size(), 1200);
+    ASSERT_TRUE(state.Sample(s));
+    EXPECT_EQ(s.offset, -4000000);
+    EXPECT_FALSE(s.synchronised);
+    EXPECT_EQ(m.alerts, 2);
+
+    state.NewClient();   // a restarted service counts from 1 again
+    const Bytes again = Encoded(1, t, 10, 0);
+    for (const Bytes* message : {&again, &garbage}) state.TakeIn(message->data(), message->size(), 1300);
+    ASSERT_TRUE(state.Sample(s));
+    EXPECT_EQ(s.offset, 10);
+    state.DropSample();
+    EXPECT_FALSE(state.Sample(s));
+
+    state.CheckSilence(1300 + 3999);
+    EXPECT_EQ(m.statuses, std::vector<bool>({true}));
+    state.TakeIn(behind.data(), behind.size(), 1400);
+    EXPECT_TRUE(state.Sample(s));
+    state.CheckSilence(1400 + 4000);
+    state.CheckSilence(1400 + 9000);
+    EXPECT_FALSE(state.Sample(s));
+
+    state.Configure(2, "com7", 9999);
+    EXPECT_EQ(state.UniqueName(), "Orvanel GPS clock on com7 (Horalux)");
+    const Bytes later = Encoded(3, t, 10, 0);
+    state.TakeIn(later.data(), later.size(), 10000);
+    state.CheckSilence(10000 + 7999);
+    EXPECT_EQ(m.statuses, std::vector<bool>({true, false, true}));
+    EXPECT_EQ(m.alerts, 5);
+    EXPECT_EQ(m.events, std::vector<std::string>({
+        "I Samples started: the Orvanel GPS clock on com5 reaches Windows Time through the Horalux service.",
+        "W A message on the Horalux pipe was dropped: a sequence number that does not follow the last one. "
+        "Others are dropped without a further event until a good record comes.",
+        "W A message on the Horalux pipe was dropped: not 40 bytes long. "
+        "Others are dropped without a further event until a good record comes.",
+        "W No sample from the Horalux service for 4 periods (4 s): Windows Time gets no time from the "
+        "Orvanel GPS clock on com5 until one comes.",
+        "I Samples started: the Orvanel GPS clock on com7 reaches Windows Time through the Horalux service.",
+    }));
+}
