@@ -20,6 +20,7 @@ public:
     // A failure leaves the system's error code in `error` when one is given.
     bool WriteString(const std::string& section, const std::string& key,
                      const std::string& value, uint32_t* error = nullptr);
+    bool RemoveKey(const std::string& section, const std::string& key, uint32_t* error = nullptr);
 
     // Byte blocks are stored as hex text (see HexBytes.h). False when the
     // entry is missing or not valid hex; `out` is then left untouched.

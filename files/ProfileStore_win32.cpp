@@ -46,6 +46,13 @@ bool ProfileStore::WriteString(const std::string& section, const std::string& ke
     return false;
 }
 
+bool ProfileStore::RemoveKey(const std::string& section, const std::string& key, uint32_t* error)
+{
+    if (WritePrivateProfileStringA(section.c_str(), key.c_str(), nullptr, fileName_.c_str())) return true;
+    if (error) *error = GetLastError();
+    return false;
+}
+
 bool ProfileStore::GetBinary(const std::string& section, const std::string& key,
                              std::vector<unsigned char>& out) const
 {

@@ -1,5 +1,7 @@
 #include "files/Settings.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
 
 #include "files/ProfileStore.h"
@@ -11,6 +13,15 @@ const char kPortKey[] = "CommPort";
 const char kPeriodSection[] = "Update";
 const char kPeriodKey[] = "Frequency";
 const char kPreciseKey[] = "Precise";
+const char kModeKey[] = "Mode";
+const std::string kFeedMode = "WindowsTime";
+
+bool SameWord(const std::string& a, const std::string& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](unsigned char x, unsigned char y) {
+        return std::tolower(x) == std::tolower(y);
+    });
+}
 
 } // namespace
 
@@ -21,6 +32,7 @@ Settings LoadSettings(const ProfileStore& profile)
     settings.period = profile.GetString(kPeriodSection, kPeriodKey, settings.period);
     // A number, as GetPrivateProfileInt reads one: text that is none counts as 0.
     settings.precise = std::atoi(profile.GetString(kPeriodSection, kPreciseKey, "1").c_str()) != 0;
+    settings.feedWindowsTime = SameWord(profile.GetString(kPeriodSection, kModeKey, ""), kFeedMode);
     return settings;
 }
 
@@ -28,4 +40,10 @@ bool SaveSettings(ProfileStore& profile, const Settings& settings, uint32_t& err
 {
     return profile.WriteString(kPortSection, kPortKey, settings.port, &error) &&
            profile.WriteString(kPeriodSection, kPeriodKey, settings.period, &error);
+}
+
+bool SaveFeedMode(ProfileStore& profile, bool feedWindowsTime, uint32_t& error)
+{
+    return feedWindowsTime ? profile.WriteString(kPeriodSection, kModeKey, kFeedMode, &error)
+                           : profile.RemoveKey(kPeriodSection, kModeKey, &error);
 }
