@@ -6,6 +6,7 @@
 #include "service/ServiceLog_win32.h"
 #include "sync/SyncControl.h"
 #include "sync/SyncThread_win32.h"
+#include "timeprov/FeedPipeClient_win32.h"
 #include "window/Application_win32.h"
 #include "window/Handles_win32.h"
 
@@ -80,10 +81,13 @@ private:
     HANDLE timer_;
 };
 
-// Reads the window's settings and starts a worker with them.
-void StartFromSettings(ServiceLog& log, SyncControl& control) {
+// Reads the window's settings and starts a worker with them, which feeds
+// Windows Time in that mode.
+void StartFromSettings(ServiceLog& log, SyncControl& control, Win32SyncRuntime& runtime, OffsetFeed& feed) {
     const Settings settings = LoadSettings(Application::Instance().Profile());
-    log.Write(IDS_SETTINGS_READ, "Settings read: port " + settings.port + ", period " + settings.period + " s.");
+    log.Write(IDS_SETTINGS_READ, "Settings read: port " + settings.port + ", period " + settings.period +
+                                     (settings.feedWindowsTime ? " s; the samples go to Windows Time." : " s."));
+    runtime.SetFeed(settings.feedWindowsTime ? &feed : nullptr);
     control.StartSync(settings.period, settings.port, settings.precise);
 }
 
@@ -102,16 +106,17 @@ DWORD RunWorkers(ServiceControls& controls) {
         log.Write(IDS_RESOURCE_FAILED, TEXT_RESOURCE_FAILED);
         return error ? error : ERROR_NOT_ENOUGH_MEMORY;
     }
+    FeedPipeClient feed;   // before the control, whose end waits for the worker that uses it
     ServiceHost host(log, timer.Get());
     SyncControl control(host, runtime, lookup, true);
-    StartFromSettings(log, control);
+    StartFromSettings(log, control, runtime, feed);
     controls.Report(SERVICE_RUNNING);
 
     const HANDLE events[] = {controls.stop.Get(), controls.reread.Get(), timer.Get()};
     for (;;) {
         const DWORD signalled = WaitForMultipleObjects(3, events, FALSE, INFINITE);
         if (signalled == WAIT_OBJECT_0 + 1) {
-            StartFromSettings(log, control);
+            StartFromSettings(log, control, runtime, feed);
         } else if (signalled == WAIT_OBJECT_0 + 2) {
             control.OnPeriodTick();
         } else {

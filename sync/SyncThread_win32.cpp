@@ -17,6 +17,7 @@ struct WorkerHandover {
     DWORD eventError;
     HWND statusWindow;
     StatusSink* sink;   // null: post to statusWindow
+    OffsetFeed* feed;
 };
 
 void __cdecl SyncThreadProc(void* arg) {
@@ -28,8 +29,10 @@ void __cdecl SyncThreadProc(void* arg) {
         HandedWakeEvent event(std::move(handover->event), handover->eventError);
         PostingStatusSink posting(handover->statusWindow);
         StatusSink& sink = handover->sink ? *handover->sink : posting;
+        SyncWorkerDeps deps{port, SystemTicker(), clock, event, sink};
+        deps.feed = handover->feed;
         handover.reset();
-        RunSyncWorker(*state, SyncWorkerDeps{port, SystemTicker(), clock, event, sink});
+        RunSyncWorker(*state, deps);
     }  // the port is closed here, before Stop learns that the worker is gone
     state->workerAlive = false;
 }
@@ -86,7 +89,7 @@ bool Win32SyncRuntime::LaunchWorker(const std::shared_ptr<SyncThreadState>& stat
     while (PeekMessageA(&stale, window_.get(), WM_SYNC_STATUS, WM_SYNC_STATUS, PM_REMOVE)) {
     }
     auto handover =
-        std::make_unique<WorkerHandover>(WorkerHandover{state, KernelHandle(), ERROR_SUCCESS, window_.get(), workerSink_});
+        std::make_unique<WorkerHandover>(WorkerHandover{state, KernelHandle(), ERROR_SUCCESS, window_.get(), workerSink_, feed_});
     const HANDLE self = GetCurrentProcess();
     if (!DuplicateHandle(self, wakeEvent_.Get(), self, handover->event.Put(), SYNCHRONIZE | EVENT_MODIFY_STATE,
                          FALSE, 0))

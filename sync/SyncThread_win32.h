@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "sync/OffsetFeed.h"
 #include "sync/SyncControl.h"
 #include "sync/WorkerSeams.h"
 #include "window/Handles_win32.h"
@@ -20,6 +21,9 @@ public:
     bool Ready() const { return wakeEvent_ && window_; }
 
     void Attach(SyncControl* control) override { control_ = control; }
+    // Workers launched from now on hand their estimates here instead of
+    // setting the clock (none: they set it).
+    void SetFeed(OffsetFeed* feed) { feed_ = feed; }
     bool LaunchWorker(const std::shared_ptr<SyncThreadState>& state, CWin32Error& failure) override;
     void SetWakeEvent() override;
     // Its sleeps answer messages sent to this thread's windows, so a worker
@@ -38,4 +42,5 @@ private:
     std::unique_ptr<HWND__, WindowDestroyer> window_;
     SyncControl* control_ = nullptr;
     StatusSink* workerSink_;
+    OffsetFeed* feed_ = nullptr;
 };
