@@ -2,13 +2,40 @@
 
 #include <algorithm>
 #include <cctype>
+#include <sstream>
 
 namespace {
+
+const char kQuiet[] = " /quiet";
 
 std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return text;
+}
+
+// The words in lower case, one blank apart.
+std::string Words(const std::string& arguments) {
+    std::istringstream in(Lower(arguments));
+    std::string words, word;
+    while (in >> word) words += (words.empty() ? "" : " ") + word;
+    return words;
+}
+
+bool EndsQuiet(const std::string& words) {
+    const size_t length = sizeof kQuiet - 1;
+    return words.size() > length && words.compare(words.size() - length, length, kQuiet) == 0;
+}
+
+ProgramMode SwitchOf(const std::string& words) {
+    static const struct { const char* words; ProgramMode mode; } kSwitches[] = {
+        {"/install-service", ProgramMode::InstallService}, {"/remove-service", ProgramMode::RemoveService},
+        {"/service", ProgramMode::Service},
+        {"/windows-time on", ProgramMode::WindowsTimeOn}, {"/windows-time off", ProgramMode::WindowsTimeOff},
+        {"/lan-server on", ProgramMode::LanServerOn}, {"/lan-server off", ProgramMode::LanServerOff}};
+    for (const auto& entry : kSwitches)
+        if (words == entry.words) return entry.mode;
+    return ProgramMode::Window;
 }
 
 }  // namespace
@@ -18,11 +45,13 @@ bool WantsAutoStart(const std::string& arguments) {
 }
 
 ProgramMode ModeOf(const std::string& arguments) {
-    const size_t first = arguments.find_first_not_of(" \t");
-    if (first == std::string::npos) return ProgramMode::Window;
-    const std::string word = Lower(arguments.substr(first, arguments.find_last_not_of(" \t") + 1 - first));
-    if (word == "/install-service") return ProgramMode::InstallService;
-    if (word == "/remove-service") return ProgramMode::RemoveService;
-    if (word == "/service") return ProgramMode::Service;
-    return ProgramMode::Window;
+    const std::string words = Words(arguments);
+    if (!EndsQuiet(words)) return SwitchOf(words);
+    const ProgramMode mode = SwitchOf(words.substr(0, words.size() - (sizeof kQuiet - 1)));
+    return mode == ProgramMode::Service ? ProgramMode::Window : mode;
+}
+
+bool WantsQuiet(const std::string& arguments) {
+    const ProgramMode mode = ModeOf(arguments);
+    return EndsQuiet(Words(arguments)) && mode != ProgramMode::Window;
 }

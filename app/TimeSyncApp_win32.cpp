@@ -5,6 +5,7 @@
 #include "app/CommandLine.h"
 #include "service/HoraluxService_win32.h"
 #include "service/ServiceInstall_win32.h"
+#include "timeprov/WindowsTimeSetup_win32.h"
 #include "ui/TimeSyncDlg_win32.h"
 #include "window/MessageBox_win32.h"
 
@@ -21,15 +22,23 @@ void RestrictDllSearch() {
         SetDllDirectoryA("");   // at least the current folder is out
 }
 
-// /install-service and /remove-service: the outcome in a message box and in
-// the exit code, for a script.
-int SetUpService(ProgramMode mode) {
+// The switches that set something up: the outcome in a message box (unless
+// quiet) and in the exit code, for a script.
+int SetUp(ProgramMode mode, bool quiet) {
+    Application& app = Application::Instance();
     std::string message;
-    const ServiceSetupResult result = mode == ProgramMode::InstallService
-                                          ? InstallService(Application::Instance().ModulePath(), message)
-                                          : RemoveService(message);
+    ServiceSetupResult result;
+    switch (mode) {
+    case ProgramMode::InstallService: result = InstallService(app.ModulePath(), message); break;
+    case ProgramMode::RemoveService: result = RemoveService(message); break;
+    case ProgramMode::WindowsTimeOn:
+    case ProgramMode::WindowsTimeOff:
+        result = SetWindowsTimeFeed(mode == ProgramMode::WindowsTimeOn, app.ModulePath(), app.Profile(), message);
+        break;
+    default: result = SetLanServer(mode == ProgramMode::LanServerOn, app.Profile(), message); break;
+    }
     const bool fine = result == ServiceSetupResult::Done || result == ServiceSetupResult::NothingToDo;
-    ShowMessage(nullptr, message, MB_OK | (fine ? MB_ICONINFORMATION : MB_ICONEXCLAMATION));
+    if (!quiet) ShowMessage(nullptr, message, MB_OK | (fine ? MB_ICONINFORMATION : MB_ICONEXCLAMATION));
     return static_cast<int>(result);
 }
 
@@ -51,9 +60,10 @@ bool CTimeSyncApp::InitInstance() {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
     RestrictDllSearch();
     CTimeSyncApp app(instance, arguments);
-    const ProgramMode mode = ModeOf(arguments ? arguments : "");
+    const std::string text = arguments ? arguments : "";
+    const ProgramMode mode = ModeOf(text);
     if (mode == ProgramMode::Service) return RunAsService() ? 0 : static_cast<int>(GetLastError());
-    if (mode != ProgramMode::Window) return SetUpService(mode);
+    if (mode != ProgramMode::Window) return SetUp(mode, WantsQuiet(text));
     app.InitInstance();
     return 0;
 }

@@ -21,6 +21,7 @@ public:
     bool WriteString(const std::string& section, const std::string& key,
                      const std::string& value, uint32_t* error = nullptr);
     bool RemoveKey(const std::string& section, const std::string& key, uint32_t* error = nullptr);
+    bool RemoveSection(const std::string& section, uint32_t* error = nullptr);
 
     // Byte blocks are stored as hex text (see HexBytes.h). False when the
     // entry is missing or not valid hex; `out` is then left untouched.
@@ -30,5 +31,7 @@ public:
                      const void* data, size_t size);
 
 private:
+    bool Remove(const char* section, const char* key, uint32_t* error);   // a null key: the whole section
+
     std::string fileName_;
 };

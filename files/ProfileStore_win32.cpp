@@ -48,7 +48,17 @@ bool ProfileStore::WriteString(const std::string& section, const std::string& ke
 
 bool ProfileStore::RemoveKey(const std::string& section, const std::string& key, uint32_t* error)
 {
-    if (WritePrivateProfileStringA(section.c_str(), key.c_str(), nullptr, fileName_.c_str())) return true;
+    return Remove(section.c_str(), key.c_str(), error);
+}
+
+bool ProfileStore::RemoveSection(const std::string& section, uint32_t* error)
+{
+    return Remove(section.c_str(), nullptr, error);
+}
+
+bool ProfileStore::Remove(const char* section, const char* key, uint32_t* error)
+{
+    if (WritePrivateProfileStringA(section, key, nullptr, fileName_.c_str())) return true;
     if (error) *error = GetLastError();
     return false;
 }

@@ -77,7 +77,7 @@ wait_icons() { until_true prints "$1 $1" icons || fail "window and tray icons ar
 rm -rf "$artifacts" && mkdir -p "$artifacts/program" && trap cleanup EXIT
 # Only DLLs the system takes from its own folder, and comctl32 through the manifest.
 imports=$("${HORALUX_OBJDUMP:?}" -p "$HORALUX_EXE" | awk '/DLL Name:/ { print tolower($3) }' | sort | xargs)
-expect "$imports" "advapi32.dll comctl32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll shell32.dll user32.dll" \
+expect "$imports" "advapi32.dll comctl32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll oleaut32.dll shell32.dll user32.dll" \
   "imported DLLs"
 exe="$artifacts/program/horalux.exe" && cp "$HORALUX_EXE" "$exe"
 for name in winmm mapi32; do cp "${HORALUX_PLANTED_DLL:?}" "$artifacts/program/$name.dll"; done
