@@ -33,6 +33,8 @@
 #define IDS_SERVICE_RUNNING    111
 #define IDS_SERVICE_STOPPED    112
 #define IDS_SERVICE_TIP        113
+// ... in place of IDS_SERVICE_RUNNING when the service feeds Windows Time
+#define IDS_SERVICE_FEEDS      183
 
 // System menu
 #define IDS_ABOUT_ITEM         101

@@ -347,7 +347,8 @@ void CTimeSyncDlg::UpdateControls() {
     EnableItem(IDC_PERIOD, !running);
     EnableItem(IDC_STOP, running && !serviceRunning_);
 
-    const bool synced = serviceRunning_ ? serviceLog_.LastId() == IDS_TIME_SET : running && (flags & SYNC_LAST_OK);
+    const int last = serviceLog_.LastId();
+    const bool synced = serviceRunning_ ? last == IDS_TIME_SET || last == IDS_SAMPLE_SENT : running && (flags & SYNC_LAST_OK);
     currentIcon_ = synced ? &syncedIcon_ : &idleIcon_;
     const std::string tip = serviceRunning_ ? Application::Instance().LoadString(IDS_SERVICE_TIP) : std::string();
     trayIcon_.SetIcon(synced ? IDI_SYNCED : IDI_NOT_SYNCED, serviceRunning_ ? tip.c_str() : nullptr);
@@ -365,7 +366,8 @@ void CTimeSyncDlg::WatchService() {
         if (!sync_.State().workerAlive && PostMessageA(Handle(), WM_TIMER, kServiceTimer, 0)) return;
     }
     serviceRunning_ = running;
-    LogStatus(Application::Instance().LoadString(running ? IDS_SERVICE_RUNNING : IDS_SERVICE_STOPPED));
+    const bool feeds = running && ::LoadSettings(Application::Instance().Profile()).feedWindowsTime;
+    LogStatus(Application::Instance().LoadString(!running ? IDS_SERVICE_STOPPED : feeds ? IDS_SERVICE_FEEDS : IDS_SERVICE_RUNNING));
     if (running) {
         // Following anew shows the latest lines already written.
         serviceLog_ = ServiceLogTail(ServiceLogPath());
