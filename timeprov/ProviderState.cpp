@@ -54,12 +54,12 @@ void ProviderState::TakeIn(const uint8_t* bytes, size_t length, uint64_t nowMs) 
     const std::string clock = ClockName();
     lock.unlock();
 
+    manager_.AlertSamplesAvail();   // first: the sample is there now
     if (started) {
         manager_.Log(TimeManager::Event::Information,
                      "Samples started: the " + clock + " reaches Windows Time through the Horalux service.");
         manager_.SetStatus(true);
     }
-    manager_.AlertSamplesAvail();
 }
 
 void ProviderState::CheckSilence(uint64_t nowMs) {
