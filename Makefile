@@ -1,6 +1,6 @@
 # make demo  - run horalux.exe under Wine against the simulated GPS clock
 # make test  - build everything and run all tests (native, Wine, end to end)
-# make bench - figures: one attempt's phases, the accuracy of the sets, the program's CPU and memory
+# make bench - figures: one attempt's phases, the accuracy of the sets, the program's CPU and memory, the time provider's latencies
 # make dist  - build/dist/horalux-<version>-x64.msi and .zip, checked
 # make mutate - apply tests/mutations.txt one slip at a time: do the native tests notice?
 
@@ -49,6 +49,7 @@ bench: build
 	@scripts/bench-accuracy.sh 200
 	@scripts/bench-app.sh 60
 	@scripts/bench-service.sh 1000
+	@scripts/bench-timeprov.sh
 
 # Only the program is built; the packaging script checks what it made.
 dist: deps

@@ -66,7 +66,7 @@ void ProviderState::CheckSilence(uint64_t nowMs) {
     std::unique_lock<std::mutex> lock(mutex_);
     if (silenceReported_ || !configured_ || nowMs - lastRecordMs_ < kSilentPeriods * periodMs_) return;
     silenceReported_ = true;
-    running_ = hasSample_ = false;
+    hasSample_ = running_ = false;
     const std::string text = "No sample from the Horalux service for " + std::to_string(kSilentPeriods) +
                              " periods (" + std::to_string(kSilentPeriods * periodMs_ / 1000) +
                              " s): Windows Time gets no time from the " + ClockName() + " until one comes.";

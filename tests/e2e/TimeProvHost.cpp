@@ -1,7 +1,7 @@
 // Plays Windows Time for tests/e2e/timeprov.sh, as the service "W32Time": it
-// loads each enabled input provider under W32Time\TimeProviders by the full
-// path in its DllName, gives it the documented callbacks and holds it to the
-// documented contract, and closes it when the service stops.
+// loads the input provider "Horalux" when W32Time\TimeProviders enables it,
+// by the full path in its DllName, gives it the documented callbacks, holds
+// it to the documented contract and closes it when the service stops.
 //   timeprov-host REPORT EXPECTED_OFFSET LOG
 // REPORT gets a line per finding: "FAIL ..." where the contract or the
 // expected offset (GPS - PC, 100 ns units) is broken, "figure ..." for
@@ -13,16 +13,13 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <mutex>
 #include <string>
 
 namespace {
 
-const char kProviders[] = "SYSTEM\\CurrentControlSet\\Services\\W32Time\\TimeProviders";
+const char kProvider[] = "SYSTEM\\CurrentControlSet\\Services\\W32Time\\TimeProviders\\Horalux";
 constexpr long long kPhaseOffset = -1234;
-constexpr DWORD kGpsRefid = 0x47505300;
-constexpr int kSamples = 4;
 
 std::string reportPath, logPath;
 long long expectedOffset = 0;
@@ -37,9 +34,8 @@ void Say(const std::string& line) {
     const std::lock_guard<std::mutex> lock(reportLock);
     if (FILE* file = std::fopen(reportPath.c_str(), "ab")) std::fprintf(file, "%s\n", line.c_str()), std::fclose(file);
 }
-void Expect(bool held, const std::string& what) {
-    if (!held) Say("FAIL " + what);
-}
+bool Expect(bool held, const std::string& what) { return held || (Say("FAIL " + what), false); }
+std::string Text(long long n) { return std::to_string(n); }
 std::string Narrow(const WCHAR* text) {
     char out[1024] = "";
     WideCharToMultiByte(CP_ACP, 0, text, -1, out, sizeof out, nullptr, nullptr);
@@ -54,8 +50,9 @@ long long Units(const FILETIME& t) { return static_cast<long long>((static_cast<
 
 HRESULT WINAPI GetTimeSysInfo(TimeSysInfo what, void* out) {
     FILETIME now;
+    GetSystemTimeAsFileTime(&now);
     switch (what) {
-    case TSI_CurrentTime: GetSystemTimeAsFileTime(&now), *static_cast<unsigned long long*>(out) = Units(now); return S_OK;
+    case TSI_CurrentTime: *static_cast<unsigned long long*>(out) = Units(now); return S_OK;
     case TSI_TickCount: *static_cast<unsigned long long*>(out) = ++ticks; return S_OK;
     case TSI_PhaseOffset: *static_cast<long long*>(out) = kPhaseOffset; return S_OK;
     case TSI_PollInterval: *static_cast<int*>(out) = 6; return S_OK;
@@ -63,134 +60,100 @@ HRESULT WINAPI GetTimeSysInfo(TimeSysInfo what, void* out) {
     }
 }
 HRESULT WINAPI LogTimeProvEvent(WORD type, WCHAR* provider, WCHAR* message) {
-    Say("event " + std::to_string(type) + " " + Narrow(provider) + ": " + Narrow(message));
-    return S_OK;
+    return Say("event " + Text(type) + " " + Narrow(provider) + ": " + Narrow(message)), S_OK;
 }
 HRESULT WINAPI AlertSamplesAvail() {
     GetSystemTimeAsFileTime(&alertTime);
     tickAtAlert = ticks.load();
-    SetEvent(alert);
-    return S_OK;
+    return SetEvent(alert), S_OK;
 }
 // Done at once, as the contract allows: the result, then the provider's free.
 HRESULT WINAPI SetProviderStatus(SetProviderStatusInfo* info) {
-    Say(std::string("status ") + (info->tpsCurrentState == TPS_Running ? "running" : "error") + " stratum " +
-        std::to_string(info->dwStratum));
-    *info->pHr = S_OK;
-    *info->pdwSysStratum = info->dwStratum;
+    Say(std::string("status ") + (info->tpsCurrentState == TPS_Running ? "running" : "error") + " stratum " + Text(info->dwStratum));
+    *info->pHr = S_OK, *info->pdwSysStratum = info->dwStratum;
     if (info->hWaitEvent) SetEvent(info->hWaitEvent);
-    info->pfnFree(info);
-    return S_OK;
+    return info->pfnFree(info), S_OK;
 }
+
+template <class F>
+F Entry(HMODULE dll, const char* name) { return reinterpret_cast<F>(reinterpret_cast<void (*)()>(GetProcAddress(dll, name))); }
 
 struct Provider {
     HMODULE dll = nullptr;
-    decltype(&TimeProvOpen) open = nullptr;
     decltype(&TimeProvCommand) command = nullptr;
     decltype(&TimeProvClose) close = nullptr;
     TimeProvHandle handle = nullptr;
 
+    // When the registry enables it as an input provider.
+    bool Load() {
+        DWORD enabled = 0, input = 0, size = sizeof enabled;
+        char path[MAX_PATH];
+        if (RegGetValueA(HKEY_LOCAL_MACHINE, kProvider, "Enabled", RRF_RT_REG_DWORD, nullptr, &enabled, &size) ||
+            RegGetValueA(HKEY_LOCAL_MACHINE, kProvider, "InputProvider", RRF_RT_REG_DWORD, nullptr, &input, &size) ||
+            RegGetValueA(HKEY_LOCAL_MACHINE, kProvider, "DllName", RRF_RT_REG_SZ, nullptr, path, &(size = sizeof path)) ||
+            enabled != 1 || input != 1 || !(dll = LoadLibraryExA(path, nullptr, 0)))
+            return false;
+        const auto open = Entry<decltype(&TimeProvOpen)>(dll, "TimeProvOpen");
+        command = Entry<decltype(command)>(dll, "TimeProvCommand"), close = Entry<decltype(close)>(dll, "TimeProvClose");
+        TimeProvSysCallbacks callbacks = {sizeof callbacks, GetTimeSysInfo, LogTimeProvEvent, AlertSamplesAvail, SetProviderStatus};
+        wchar_t name[] = L"Horalux";
+        return Expect(open && command && close && open(name, &callbacks, &handle) == S_OK, std::string("opening ") + path) &&
+               (Say(std::string("loaded Horalux ") + path), true);
+    }
     // Never longer than half a second, says the contract; the figure is the longest.
     HRESULT Command(TimeProvCmd what, void* args) {
         const double start = NowMs();
         const HRESULT hr = command(handle, what, args);
         const double took = NowMs() - start;
-        if (took > longestCommandMs) longestCommandMs = took;
-        Expect(took < 500, "TimeProvCommand " + std::to_string(what) + " took " + std::to_string(took) + " ms");
-        return hr;
+        longestCommandMs = took > longestCommandMs ? took : longestCommandMs;
+        return Expect(took < 500, "TimeProvCommand " + Text(what) + " took " + std::to_string(took) + " ms"), hr;
+    }
+    // Samples returned and available, or -1 for an answer not expected.
+    int GetSamples(TimeSample* buffer, DWORD size, HRESULT expected) {
+        TpcGetSamplesArgs args = {reinterpret_cast<BYTE*>(buffer), size, 99, 99};
+        return Command(TPC_GetSamples, &args) == expected ? static_cast<int>(args.dwSamplesReturned * 10 + args.dwSamplesAvailable) : -1;
     }
 };
-
-// The first enabled input provider, loaded by the full path in its DllName.
-bool Load(Provider& p) {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kProviders, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    char name[256], dll[MAX_PATH];
-    for (DWORD i = 0, size = sizeof name; RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-         ++i, size = sizeof name) {
-        DWORD enabled = 0, input = 0, length = sizeof enabled, dllSize = sizeof dll;
-        const bool wanted = RegGetValueA(key, name, "Enabled", RRF_RT_REG_DWORD, nullptr, &enabled, &length) == ERROR_SUCCESS &&
-                            (length = sizeof input, RegGetValueA(key, name, "InputProvider", RRF_RT_REG_DWORD, nullptr, &input, &length)) == ERROR_SUCCESS &&
-                            RegGetValueA(key, name, "DllName", RRF_RT_REG_SZ, nullptr, dll, &dllSize) == ERROR_SUCCESS && enabled == 1 && input == 1;
-        if (!wanted || !(p.dll = LoadLibraryExA(dll, nullptr, 0))) continue;
-        p.open = reinterpret_cast<decltype(p.open)>(reinterpret_cast<void (*)()>(GetProcAddress(p.dll, "TimeProvOpen")));
-        p.command = reinterpret_cast<decltype(p.command)>(reinterpret_cast<void (*)()>(GetProcAddress(p.dll, "TimeProvCommand")));
-        p.close = reinterpret_cast<decltype(p.close)>(reinterpret_cast<void (*)()>(GetProcAddress(p.dll, "TimeProvClose")));
-        TimeProvSysCallbacks callbacks = {sizeof callbacks, GetTimeSysInfo, LogTimeProvEvent, AlertSamplesAvail, SetProviderStatus};
-        std::wstring wide(name, name + std::strlen(name));
-        Expect(p.open && p.command && p.close, std::string("entry points of ") + dll);
-        if (p.open && p.command && p.close && SUCCEEDED(p.open(&wide[0], &callbacks, &p.handle))) {
-            Say(std::string("loaded ") + name + " " + dll);
-            RegCloseKey(key);
-            return true;
-        }
-        FreeLibrary(p.dll);
-    }
-    RegCloseKey(key);
-    return false;
-}
 
 bool Alerted() {
     const HANDLE events[] = {stop, alert};
     const DWORD woken = WaitForMultipleObjects(2, events, FALSE, 60000);
-    Expect(woken != WAIT_TIMEOUT, "no AlertSamplesAvail within a minute");
-    return woken == WAIT_OBJECT_0 + 1;
+    return Expect(woken != WAIT_TIMEOUT, "no AlertSamplesAvail within a minute") && woken == WAIT_OBJECT_0 + 1;
 }
 
-TpcGetSamplesArgs GetSamples(Provider& p, TimeSample* buffer, DWORD size, HRESULT expected) {
-    TpcGetSamplesArgs args = {reinterpret_cast<BYTE*>(buffer), size, 99, 99};
-    Expect(p.Command(TPC_GetSamples, &args) == expected, "TPC_GetSamples's answer with " + std::to_string(size) + " bytes");
-    return args;
-}
-
+// Then, how long after the service's line about it the sample came.
 void CheckSample(const TimeSample& s) {
-    Expect(s.dwSize == sizeof s && s.dwRefid == kGpsRefid && s.toDelay == 0 && s.nStratum == 0 && s.nLeapFlags == 0 &&
-               s.dwTSFlags == TSF_Hardware && s.nSysPhaseOffset == kPhaseOffset,
-           "the sample's fixed fields");
-    Expect(s.nSysTickCount == tickAtAlert, "the tick count of the record's arrival");
-    const long long miss = s.toOffset - expectedOffset;
-    Expect((miss < 0 ? -miss : miss) <= static_cast<long long>(s.tpDispersion),
-           "offset " + std::to_string(s.toOffset) + " misses " + std::to_string(expectedOffset) + " by more than " +
-               std::to_string(s.tpDispersion));
-    Say("sample " + Narrow(s.wszUniqueName) + " offset " + std::to_string(s.toOffset) + " dispersion " +
-        std::to_string(s.tpDispersion));
-}
-
-// After the sample's alert the service writes its line: how far apart.
-void FigureArrival() {
+    Expect(s.dwSize == sizeof s && s.dwRefid == 0x47505300 && s.toDelay == 0 && s.nStratum == 0 && s.nLeapFlags == 0 &&
+               s.dwTSFlags == TSF_Hardware && s.nSysPhaseOffset == kPhaseOffset && s.nSysTickCount == tickAtAlert,
+           "the sample's fixed fields and the tick count of the record's arrival");
+    Expect(std::llabs(s.toOffset - expectedOffset) <= static_cast<long long>(s.tpDispersion),
+           "offset " + Text(s.toOffset) + " misses " + Text(expectedOffset) + " by more than " + Text(static_cast<long long>(s.tpDispersion)));
+    Say("sample " + Narrow(s.wszUniqueName) + " offset " + Text(s.toOffset) + " dispersion " + Text(static_cast<long long>(s.tpDispersion)));
     const FILETIME alerted = alertTime;
-    Sleep(300);
     WIN32_FILE_ATTRIBUTE_DATA log;
+    Sleep(300);
     if (GetFileAttributesExA(logPath.c_str(), GetFileExInfoStandard, &log))
-        Say("figure alert after log line " + std::to_string((Units(alerted) - Units(log.ftLastWriteTime)) / 10000) + " ms");
+        Say("figure alert after log line " + Text((Units(alerted) - Units(log.ftLastWriteTime)) / 10000) + " ms");
 }
 
-void RunContract(Provider& p) {
+DWORD WINAPI RunContract(void* provider) {
+    Provider& p = *static_cast<Provider*>(provider);
     TimeSample samples[2];
-    for (int n = 0; n < kSamples; ++n) {
-        if (!Alerted()) return;
-        const TpcGetSamplesArgs small = GetSamples(p, samples, sizeof(TimeSample) - 1, HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER));
-        Expect(small.dwSamplesReturned == 0 && small.dwSamplesAvailable == 1, "a too small buffer gets none of one");
-        const TpcGetSamplesArgs enough = GetSamples(p, samples, sizeof samples, S_OK);
-        Expect(enough.dwSamplesReturned == 1 && enough.dwSamplesAvailable == 1, "one sample");
+    for (int n = 0; n < 4 && Alerted(); ++n) {
+        Expect(p.GetSamples(samples, sizeof(TimeSample) - 1, HRESULT_FROM_WIN32(ERROR_INSUFFICIENT_BUFFER)) == 1 &&
+                   p.GetSamples(samples, sizeof samples, S_OK) == 11,
+               "none of one sample in a too small buffer, one in one large enough");
         CheckSample(samples[0]);
-        FigureArrival();
     }
-    Expect(p.Command(TPC_PollIntervalChanged, nullptr) == S_OK, "TPC_PollIntervalChanged");
-    // A jump drops the sample; a record that came meanwhile makes the check void, and it is done again.
-    for (TpcTimeJumpedArgs jump = {TJF_Default};;) {
-        if (!Alerted()) return;
-        Expect(p.Command(TPC_TimeJumped, &jump) == S_OK, "TPC_TimeJumped");
-        const TpcGetSamplesArgs after = GetSamples(p, samples, sizeof samples, S_OK);
-        if (WaitForSingleObject(alert, 0) == WAIT_OBJECT_0) continue;
-        Expect(after.dwSamplesReturned == 0 && after.dwSamplesAvailable == 0, "no sample after a jump");
-        break;
-    }
-    Expect(p.Command(TPC_UpdateConfig, nullptr) == S_OK, "TPC_UpdateConfig");
-    if (!Alerted()) return;
-    Expect(GetSamples(p, samples, sizeof samples, S_OK).dwSamplesReturned == 1, "samples again after a jump");
+    // Right after a sample, a second before the next: a jump drops it, and samples come again.
+    TpcTimeJumpedArgs jump = {TJF_Default};
+    Expect(Alerted() && p.Command(TPC_PollIntervalChanged, nullptr) == S_OK && p.Command(TPC_TimeJumped, &jump) == S_OK &&
+               p.GetSamples(samples, sizeof samples, S_OK) == 0,
+           "no sample after a jump");
+    Expect(p.Command(TPC_UpdateConfig, nullptr) == S_OK && Alerted() && p.GetSamples(samples, sizeof samples, S_OK) == 11,
+           "samples again after a jump and a new configuration");
     Say("contract done");
-    Say("figure longest TimeProvCommand " + std::to_string(longestCommandMs) + " ms");
+    return Say("figure longest TimeProvCommand " + std::to_string(longestCommandMs) + " ms"), 0;
 }
 
 void Report(DWORD state) {
@@ -199,25 +162,19 @@ void Report(DWORD state) {
 }
 
 DWORD WINAPI OnControl(DWORD control, DWORD, void*, void*) {
-    if (control != SERVICE_CONTROL_STOP) return control == SERVICE_CONTROL_INTERROGATE ? NO_ERROR : ERROR_CALL_NOT_IMPLEMENTED;
-    Report(SERVICE_STOP_PENDING);
-    SetEvent(stop);
-    return NO_ERROR;
+    if (control == SERVICE_CONTROL_STOP) Report(SERVICE_STOP_PENDING), SetEvent(stop);
+    return control == SERVICE_CONTROL_STOP || control == SERVICE_CONTROL_INTERROGATE ? NO_ERROR : ERROR_CALL_NOT_IMPLEMENTED;
 }
 
-DWORD WINAPI ContractThread(void* provider) {
-    RunContract(*static_cast<Provider*>(provider));
-    return 0;
-}
-
-// Within five seconds of TPC_Shutdown, says the contract; the figure is how long it took with the close.
+// The contract gives five seconds from TPC_Shutdown; the figure is how long it took with the close.
 void WINAPI ServiceMain(DWORD, LPSTR*) {
     statusHandle = RegisterServiceCtrlHandlerExA("W32Time", OnControl, nullptr);
     Report(SERVICE_RUNNING);
     Provider p;
-    if (Load(p)) {
-        const HANDLE contract = CreateThread(nullptr, 0, ContractThread, &p, 0, nullptr);
-        WaitForSingleObject(stop, INFINITE);
+    const HANDLE contract = p.Load() ? CreateThread(nullptr, 0, RunContract, &p, 0, nullptr) : nullptr;
+    if (!p.handle) Say("no provider");
+    WaitForSingleObject(stop, INFINITE);
+    if (contract) {
         WaitForSingleObject(contract, INFINITE);
         const double start = NowMs();
         Expect(p.Command(TPC_Shutdown, nullptr) == S_OK && p.close(p.handle) == S_OK, "the provider's close");
@@ -225,9 +182,6 @@ void WINAPI ServiceMain(DWORD, LPSTR*) {
         Expect(took < 5000, "the close took " + std::to_string(took) + " ms");
         Say("figure shutdown and close " + std::to_string(took) + " ms");
         FreeLibrary(p.dll);
-    } else {
-        Say("no provider");
-        WaitForSingleObject(stop, INFINITE);
     }
     Report(SERVICE_STOPPED);
 }
