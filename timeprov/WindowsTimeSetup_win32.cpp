@@ -177,6 +177,7 @@ ServiceSetupResult SetWindowsTimeFeed(bool on, const std::string& exePath, Profi
         if (!error) error = RemoveKept(settings, kFeedBefore);
     }
     if (!error) error = RestartWindowsTime(w32time.Get());
+    if (!on && error == ERROR_SERVICE_DISABLED) error = ERROR_SUCCESS;   // as it was before: not to run
     TellHoraluxService();
     return on ? Finish(error, "Horalux could not be made Windows Time's source: ",
                        "Windows Time now sets this PC's clock from the Horalux service's samples: its provider " + dll +
