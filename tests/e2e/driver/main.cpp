@@ -151,12 +151,6 @@ const std::map<std::string, Command> kCommands = {
          if (!ControlService(service.Get(), std::stoul(a[1], nullptr, 0), &status))
              throw Failure("ControlService failed with " + std::to_string(GetLastError()));
      }}},
-    {"pipe", {2, 2, "NAME TEXT: write TEXT to the named pipe as one message", [](const Args& a) {
-         const KernelHandle pipe(CreateFileA(a[0].c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-         DWORD written = 0;
-         if (!pipe || !WriteFile(pipe.Get(), a[1].data(), static_cast<DWORD>(a[1].size()), &written, nullptr))
-             throw Failure("writing to the pipe failed with " + std::to_string(GetLastError()));
-     }}},
     // Sent, so the window has applied its limits and laid out its controls on return.
     {"move", {5, 5, "TITLE X Y W H: move and size the window (W and H 0: keep its size)", [](const Args& a) {
          const UINT keepSize = a[3] == "0" && a[4] == "0" ? SWP_NOSIZE : 0;
