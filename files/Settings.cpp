@@ -11,6 +11,7 @@ const char kPortKey[] = "CommPort";
 const char kPeriodSection[] = "Update";
 const char kPeriodKey[] = "Frequency";
 const char kPreciseKey[] = "Precise";
+const char kMaxStepKey[] = "MaxStep";
 
 } // namespace
 
@@ -20,7 +21,8 @@ Settings LoadSettings(const ProfileStore& profile)
     settings.port = profile.GetString(kPortSection, kPortKey, settings.port);
     settings.period = profile.GetString(kPeriodSection, kPeriodKey, settings.period);
     // A number, as GetPrivateProfileInt reads one: text that is none counts as 0.
-    settings.precise = std::atoi(profile.GetString(kPeriodSection, kPreciseKey, "1").c_str()) != 0;
+    settings.sync.precise = std::atoi(profile.GetString(kPeriodSection, kPreciseKey, "1").c_str()) != 0;
+    settings.sync.maxStepMs = MaxStepMilliseconds(profile.GetString(kPeriodSection, kMaxStepKey, "1000"));
     return settings;
 }
 

@@ -2,6 +2,8 @@
 #include <cstdint>
 #include <string>
 
+#include "sync/SyncControl.h"
+
 class ProfileStore;
 
 // The port and period the main dialog starts with and Exit stores, as typed:
@@ -9,7 +11,8 @@ class ProfileStore;
 struct Settings {
     std::string port = "com1";
     std::string period = "60";
-    bool precise = true;   // read only: Exit keeps the file's entry as the user left it
+    // Read only: Exit keeps the file's entries as the user left them.
+    SyncOptions sync;
 };
 
 // Missing entries keep the defaults.

@@ -84,7 +84,7 @@ private:
 void StartFromSettings(ServiceLog& log, SyncControl& control) {
     const Settings settings = LoadSettings(Application::Instance().Profile());
     log.Write(IDS_SETTINGS_READ, "Settings read: port " + settings.port + ", period " + settings.period + " s.");
-    control.StartSync(settings.period, settings.port, settings.precise);
+    control.StartSync(settings.period, settings.port, settings.sync);
 }
 
 // Until a stop or shutdown request: a worker retrying every failure, woken at

@@ -72,7 +72,8 @@ ServiceLog::ServiceLog(StringLookup lookup)
 
 void ServiceLog::Post(const SyncStatus& status) {
     std::string text = StatusLineText(status, lookup_);
-    if (status.id == IDS_TIME_SET || status.id == IDS_SAMPLE_SENT || status.id == IDS_SAMPLE_TOO_WIDE)
+    if (status.id == IDS_TIME_SET || status.id == IDS_SET_NOT_TAKEN || status.id == IDS_SAMPLE_SENT ||
+        status.id == IDS_SAMPLE_TOO_WIDE)
         text += OffsetSuffix(status.offsetMs, status.offsetWithinMs, status.offsetRestarted);
     Write(status.id, text);
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "clocklink/Ticker.h"
+#include "sync/Period.h"
 #include "sync/StatusLine.h"
 #include "sync/SyncStatus.h"
 #include "sync/SyncThreadState.h"
@@ -35,6 +36,15 @@ public:
     virtual bool LaunchWorker(const std::shared_ptr<SyncThreadState>& state, CWin32Error& failure) = 0;
     virtual void SetWakeEvent() = 0;
     virtual Ticker& Clock() = 0;
+    // Whether Windows Time sets this PC's clock from the network too.
+    virtual bool WindowsTimeSyncsFromNetwork() = 0;
+};
+
+// How the worker sets the clock, from the settings.
+struct SyncOptions {
+    bool precise = true;            // from the offset estimate rather than to the whole second
+    int64_t maxStepMs = kDefaultMaxStepMs;   // a larger step needs the clock to say it three times (0: any)
+    bool feedsWindowsTime = false;  // the estimate goes to Windows Time, which sets the clock
 };
 
 // The synchronisation runtime on the user-interface thread: Start, Stop, the
@@ -55,8 +65,7 @@ public:
     SyncControl(const SyncControl&) = delete;
     SyncControl& operator=(const SyncControl&) = delete;
 
-    // precise: sets from the offset estimate rather than to the whole second.
-    void StartSync(const std::string& periodText, const std::string& portText, bool precise = true);
+    void StartSync(const std::string& periodText, const std::string& portText, const SyncOptions& options = {});
     void StopSync();
     void OnPeriodTick() { runtime_.SetWakeEvent(); }
     void OnStatus(const SyncStatus& status);
@@ -66,6 +75,7 @@ public:
 
 private:
     void RequestStop();
+    void LogText(int id, const char* fallback);
     // Up to kStopWaitMs for the worker to end.
     void WaitForWorker(bool showCountdown);
 

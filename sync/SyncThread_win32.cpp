@@ -6,6 +6,7 @@
 #include "sync/SyncMessages.h"
 #include "sync/SyncPlatform_win32.h"
 #include "sync/SyncWorker.h"
+#include "sync/WindowsTimeRival_win32.h"
 
 namespace {
 
@@ -37,6 +38,7 @@ void __cdecl SyncThreadProc(void* arg) {
 class SentMessageTicker : public Ticker {
 public:
     uint32_t Now() override { return SystemTicker().Now(); }
+    int64_t CounterUs() override { return SystemTicker().CounterUs(); }
     void Sleep(uint32_t ms) override {
         const uint32_t start = Now();
         for (uint32_t elapsed = 0; elapsed < ms; elapsed = Now() - start) {
@@ -106,4 +108,8 @@ void Win32SyncRuntime::SetWakeEvent() {
 Ticker& Win32SyncRuntime::Clock() {
     static SentMessageTicker ticker;
     return ticker;
+}
+
+bool Win32SyncRuntime::WindowsTimeSyncsFromNetwork() {
+    return ::WindowsTimeSyncsFromNetwork();
 }

@@ -25,6 +25,7 @@ public:
     // Its sleeps answer messages sent to this thread's windows, so a worker
     // broadcasting the time change is never held up by Stop's wait.
     Ticker& Clock() override;
+    bool WindowsTimeSyncsFromNetwork() override;
 
     HWND StatusWindow() const { return window_.get(); }
 

@@ -136,12 +136,12 @@ void CTimeSyncDlg::LoadSettings() {
                                        reinterpret_cast<LPARAM>(settings.port.c_str()));
     if (match != CB_ERR) SendMessageA(portBox, CB_SETCURSEL, static_cast<WPARAM>(match), 0);
     SetItemText(IDC_PERIOD, settings.period);
-    loaded_ = Settings{ItemText(IDC_PORT), ItemText(IDC_PERIOD)};
-    precise_ = settings.precise;
+    loaded_ = Settings{ItemText(IDC_PORT), ItemText(IDC_PERIOD), SyncOptions{}};
+    syncOptions_ = settings.sync;
 }
 
 void CTimeSyncDlg::SaveSettings() {
-    const Settings now{ItemText(IDC_PORT), ItemText(IDC_PERIOD)};
+    const Settings now{ItemText(IDC_PORT), ItemText(IDC_PERIOD), SyncOptions{}};
     // Unchanged settings cost a standard user, who cannot write the file, no error box.
     if (now.port == loaded_.port && now.period == loaded_.period) return;
     ProfileStore& profile = Application::Instance().Profile();
@@ -389,7 +389,7 @@ void CTimeSyncDlg::ShowServiceLines() {
 void CTimeSyncDlg::StartSync() {
     if (serviceRunning_) return;   // the port is the service's (an auto-start comes here too)
     UpdateData(true);
-    sync_.StartSync(ItemText(IDC_PERIOD), ItemText(IDC_PORT), precise_);
+    sync_.StartSync(ItemText(IDC_PERIOD), ItemText(IDC_PORT), syncOptions_);
 }
 
 void CTimeSyncDlg::ShowMessage(int stringId, const std::string& suffix) {

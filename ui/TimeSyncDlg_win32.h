@@ -83,5 +83,5 @@ private:
     UINT_PTR syncTimerId_ = static_cast<UINT_PTR>(-1);
     Win32SyncRuntime runtime_;
     SyncControl sync_;
-    bool precise_ = true;   // from the settings file, which alone can turn it off
+    SyncOptions syncOptions_;   // from the settings file, which alone can change them
 };
