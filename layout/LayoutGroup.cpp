@@ -194,6 +194,13 @@ void ShareAmongGreedy(Distribution& d) {
         --remaining;
     }
     SpreadExcess(d.slots, Kind::Greedy, excess, Remainder::Owed);
+    // Still short: those held at their maximum give back down to their
+    // minimum, or they would push the last child out of the group.
+    if (excess > 0) {
+        for (Slot& slot : d.slots)
+            if (slot.kind == Kind::Greedy && slot.clamp == Clamp::AtMax) slot.clamp = Clamp::None;
+        SpreadExcess(d.slots, Kind::Greedy, excess, Remainder::Owed);
+    }
     // Space freed by children held at their maximum goes to those held at
     // their minimum, up to their own maximum.
     for (Slot& slot : d.slots) {

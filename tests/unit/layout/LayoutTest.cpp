@@ -96,6 +96,7 @@ const Distribution DISTRIBUTIONS[] = {
     {"an excess of 5 comes whole from the first that can give it", HORIZONTAL, 0, 0, 100, {{0, 0, 38, NO_MAX}, {0, 0, 5, NO_MAX}, {0, 0, 5, NO_MAX}}, {38, 28, 34}},
     {"space above a greedy maximum goes to the unclamped", HORIZONTAL, 0, 0, 300, {{0, 0, 5, 50}, {0, 0, 5, NO_MAX}, {0, 0, 5, NO_MAX}}, {50, 125, 125}},
     {"freed space lifts one held at its minimum up to its maximum", HORIZONTAL, 0, 0, 200, {{0, 0, 5, 50}, {0, 0, 120, 130}}, {50, 130}},
+    {"one held at its maximum gives back what minimums still need", HORIZONTAL, 0, 0, 125, {{0, 0, 32, 70}, {0, 0, 18, 35}, {0, 0, 63, 71}}, {32, 30, 63}},
     {"percentages refer to what the fixed left", HORIZONTAL, 0, 0, 260, {{FIX, 60, 5, NO_MAX}, {REL, 50, 100, NO_MAX}, {0, 0, 5, NO_MAX}}, {60, 100, 100}},
     {"relative held at its minimum takes from the other relative", HORIZONTAL, 0, 0, 200, {{REL, 50, 150, NO_MAX}, {REL, 50, 5, NO_MAX}}, {150, 50}},
     {"a relative sweep that moves nothing ends the correction", HORIZONTAL, 0, 0, 200, {{REL, 6, 6, NO_MAX}, {REL, 8, 79, NO_MAX}, {REL, 40, 80, NO_MAX}}, {12, 79, 80}},
@@ -106,7 +107,7 @@ const Distribution DISTRIBUTIONS[] = {
     {"over-committed relatives are corrected in whole sweeps", HORIZONTAL, 0, 0, 232, {{REL, 57, 5, NO_MAX}, {REL, 65, 5, 68}, {REL, 87, 82, NO_MAX}}, {78, 33, 121}},
     {"a relative held at its minimum is paid from unused space", HORIZONTAL, 0, 0, 74, {{REL, 3, 7, NO_MAX}, {0, 19, 5, NO_MAX}, {REL, 12, 5, NO_MAX}}, {7, 62, 5}},
     {"space a relative at its maximum frees stays free", HORIZONTAL, 0, 0, 60, {{0, 7, 5, NO_MAX}, {REL, 32, 5, 8}}, {41, 8}},
-    {"what a relative gives back for greedy minimums is not taken twice", HORIZONTAL, 0, 0, 79, {{0, 8, 5, 12}, {REL, 51, 5, NO_MAX}, {0, 58, 76, NO_MAX}}, {12, 5, 76}},
+    {"what a relative gives back for greedy minimums is not taken twice", HORIZONTAL, 0, 0, 79, {{0, 8, 5, 12}, {REL, 51, 5, NO_MAX}, {0, 58, 76, NO_MAX}}, {5, 5, 76}},
     {"a relative at its maximum keeps it while the greedy take their minimums", HORIZONTAL, 0, 0, 94, {{0, 17, 80, NO_MAX}, {REL, 47, 5, 8}}, {80, 8}},
     {"spare length goes to fill children, the remainder to the last", HORIZONTAL, 0, 0, 101, {{FILL, 20, 5, NO_MAX}, {FIX, 20, 5, NO_MAX}, {FILL, 20, 5, NO_MAX}}, {40, 20, 41}},
 };
