@@ -286,7 +286,9 @@ int32_t LayoutGroup::SumMax(bool horizontal) const {
     for (const LayoutNodeRef& c : children_) {
         const int32_t max = axis.Max(*c.Get());
         if (max == LAYOUT_UNBOUNDED) return LAYOUT_UNBOUNDED;
-        sum += max;
+        // Counted as the minimum counts it, or a spacer's fixed 0 would leave
+        // the group a maximum below its minimum.
+        sum += std::max(max, LAYOUT_MIN_LENGTH);
     }
     return sum + Gaps() + 2 * border;
 }

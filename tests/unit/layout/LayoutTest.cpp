@@ -152,7 +152,7 @@ TEST(LayoutGroup, DistributesItsLengthAndPlacesTheChildren) {
 
 TEST_F(LayoutTest, GroupLimitsSumAlongAndTakeTheLargestAcrossAFramedGroupsBelowItsHeader) {
     LayoutNodeRef columnRef(std::make_unique<LayoutGroup>(nullptr, VERTICAL, 0u, 4, 3, 0));
-    LayoutGroup &column = *columnRef.As<LayoutGroup>(), row(nullptr, HORIZONTAL, 0u, 4, 3, 0), empty(nullptr, VERTICAL, 0u, 7, 4, 0);
+    LayoutGroup &column = *columnRef.As<LayoutGroup>(), row(nullptr, HORIZONTAL, 0u, 4, 3, 0), empty(nullptr, VERTICAL, 0u, 7, 4, 0), spaced(nullptr, HORIZONTAL, 0u, 0, 0, 0);
     Window* frame = windows.Add(dialog, 7, "Button", {0, 0, 10, 10});
     LayoutFramedGroup framed(&manager, nullptr, VERTICAL, 0u, 5, 5, 10, 0), open(&manager, frame, VERTICAL, 0u, 5, 5, 10, 0);
     AddProbe(column, 0, 0, 20, 30), AddProbe(column, 0, 0, 2, 10), AddProbe(row, 0, 0, 20, 30), AddProbe(framed, 0, 0, 20, 20), AddProbe(open, 0, 0, 20);
@@ -161,6 +161,8 @@ TEST_F(LayoutTest, GroupLimitsSumAlongAndTakeTheLargestAcrossAFramedGroupsBelowI
     EXPECT_EQ((L{column.MinWidth(), column.MaxWidth(), column.MinHeight(), column.MaxHeight()}), (L{26, 36, 35, 50}));
     EXPECT_EQ((L{row.MinWidth(), row.MaxWidth(), row.MinHeight(), row.MaxHeight()}), (L{56, 76, 41, 56}));
     EXPECT_EQ((L{empty.MinWidth(), empty.MaxWidth(), empty.MinHeight(), empty.MaxHeight()}), (L{8, NO_MAX, 8, NO_MAX}));
+    spaced.AddItem(manager.NewSpacer(true));
+    EXPECT_EQ((L{spaced.MinWidth(), spaced.MaxWidth()}), (L{5, 5})) << "a fixed 0 counts 5 both ways";
     EXPECT_EQ((L{framed.MinHeight(), framed.MaxHeight(), open.MaxHeight()}), (L{40, 40, NO_MAX})) << "the header counts";
     AddProbe(row, 0, 0, 5);
     EXPECT_EQ((L{row.MaxWidth(), row.MaxHeight()}), (L{NO_MAX, NO_MAX}));
