@@ -34,4 +34,18 @@ TEST(ServiceLogFollower, ShowsEachNewWholeLineOnceAcrossPiecesRotationsAndGarbag
     EXPECT_EQ(ServiceLogFollower::kMaxRead / Line(7).size(), poll(2).size());
 }
 
+// A line comes in two polls, each within the bound: it is shown only if one read could hold it whole.
+TEST(ServiceLogFollower, NoLineLongerThanOneReadComesOut) {
+    const size_t bound = ServiceLogFollower::kMaxRead, head = bound - 50;
+    for (const size_t length : {bound, bound + 1, 2 * bound - 100}) {
+        ServiceLogFollower follower;
+        std::string file = Line(2).substr(0, 26) + std::string(length - 28, 'x') + "\r\n" + Line(3), shown;
+        for (const size_t end : {head, file.size()}) {
+            const uint64_t from = follower.ReadFrom({true, end, 1});
+            for (const auto& e : follower.Take(file.substr(from, end - from))) shown += e.time.back();
+        }
+        EXPECT_EQ(length <= bound ? "23" : "3", shown) << length;
+    }
+}
+
 }  // namespace
