@@ -161,8 +161,7 @@ TEST_F(LayoutTest, GroupLimitsSumAlongAndTakeTheLargestAcrossAFramedGroupsBelowI
     EXPECT_EQ((L{column.MinWidth(), column.MaxWidth(), column.MinHeight(), column.MaxHeight()}), (L{26, 36, 35, 50}));
     EXPECT_EQ((L{row.MinWidth(), row.MaxWidth(), row.MinHeight(), row.MaxHeight()}), (L{56, 76, 41, 56}));
     EXPECT_EQ((L{empty.MinWidth(), empty.MaxWidth(), empty.MinHeight(), empty.MaxHeight()}), (L{8, NO_MAX, 8, NO_MAX}));
-    spaced.AddItem(manager.NewSpacer(true));
-    EXPECT_EQ((L{spaced.MinWidth(), spaced.MaxWidth()}), (L{5, 5})) << "a fixed 0 counts 5 both ways";
+    EXPECT_EQ((L{spaced.AddItem(manager.NewSpacer(true)).MinWidth(), spaced.MaxWidth()}), (L{5, 5})) << "a fixed 0 counts 5 both ways";
     EXPECT_EQ((L{framed.MinHeight(), framed.MaxHeight(), open.MaxHeight()}), (L{40, 40, NO_MAX})) << "the header counts";
     AddProbe(row, 0, 0, 5);
     EXPECT_EQ((L{row.MaxWidth(), row.MaxHeight()}), (L{NO_MAX, NO_MAX}));

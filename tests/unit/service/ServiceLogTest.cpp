@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdint>
-
 #include "service/LogRotation.h"
 #include "service/ServiceLogLine.h"
 
