@@ -228,8 +228,7 @@ tray_menu x && app_gone
 expect "$(date -r "$ini" +%F)" 2001-01-01 "the settings file's date after an Exit with nothing changed"
 
 # --- A port the list lacks (an adapter's) stays as stored: "run" starts with it, Exit keeps it ---
-ini_write com7 1
-start_app run
+ini_write com7 1 && start_app run
 wait_log 1 "^$STAMP Failed to open comm port\.\$"
 expect "$(fields)|$(controls)" "com7 1|$RUNNING" "a stored port the list lacks, after auto-start"
 tray_menu x && app_gone
