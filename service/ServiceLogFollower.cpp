@@ -22,8 +22,10 @@ std::vector<ServiceLogEntry> ServiceLogFollower::Take(const std::string& bytes) 
     std::vector<ServiceLogEntry> entries;
     size_t start = 0;
     for (size_t end; (end = partial_.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        // A piece kept from the last poll and this read together can be longer
+        // than one read could ever hold: no line of the service's.
         ServiceLogEntry entry;
-        if (ParseServiceLogLine(partial_.substr(start, end + 2 - start), entry)) {
+        if (end + 2 - start <= kMaxRead && ParseServiceLogLine(partial_.substr(start, end + 2 - start), entry)) {
             lastId_ = entry.id;
             entries.push_back(entry);
         }

@@ -45,8 +45,9 @@ bool ParseServiceLogLine(const std::string& line, ServiceLogEntry& entry) {
 }
 
 std::string OffsetSuffix(int64_t offsetMs, int64_t withinMs, bool restarted) {
-    return std::string(" offset ") + (offsetMs < 0 ? "-" : "+") +
-           std::to_string(offsetMs < 0 ? -offsetMs : offsetMs) + " ms" +
+    // Negated unsigned: the smallest offset has no positive counterpart.
+    const uint64_t magnitude = offsetMs < 0 ? 0 - static_cast<uint64_t>(offsetMs) : static_cast<uint64_t>(offsetMs);
+    return std::string(" offset ") + (offsetMs < 0 ? "-" : "+") + std::to_string(magnitude) + " ms" +
            (withinMs < 0 ? "" : " (within " + std::to_string(withinMs) + " ms" +
                                    (restarted ? ", estimate restarted)" : ")"));
 }

@@ -132,9 +132,12 @@ void CTimeSyncDlg::LoadSettings() {
         SendMessageA(portBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
     }
     const Settings settings = ::LoadSettings(Application::Instance().Profile());
-    const LRESULT match = SendMessageA(portBox, CB_FINDSTRING, static_cast<WPARAM>(-1),
+    // The item the stored name is, whatever its case; any other name (an
+    // adapter's com7, or com12, which is no com1) stays as it was typed.
+    const LRESULT match = SendMessageA(portBox, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                        reinterpret_cast<LPARAM>(settings.port.c_str()));
     if (match != CB_ERR) SendMessageA(portBox, CB_SETCURSEL, static_cast<WPARAM>(match), 0);
+    else SetItemText(IDC_PORT, settings.port);
     SetItemText(IDC_PERIOD, settings.period);
     loaded_ = Settings{ItemText(IDC_PORT), ItemText(IDC_PERIOD), SyncOptions{}};
     syncOptions_ = settings.sync;

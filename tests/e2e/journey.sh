@@ -207,7 +207,7 @@ syscommand $SC_CLOSE && app_gone
 [ ! -e "$ini" ] || fail "the close box wrote $(ini_text)"
 until_true prints none tray_icon || fail "the tray icon stayed"
 
-# --- A stored port selects the first item it begins, whatever the case; Exit stores the texts as typed ---
+# --- A stored port selects the item it names, whatever the case; Exit stores the texts as typed ---
 clock && ini_write COM2 5
 start_app
 expect "$(fields)" "com2 5" "port and period read from the file"
@@ -223,9 +223,16 @@ wait_icons 130
 # The keys go to Wine's tray window here, which Alt+F4 would close for good.
 act keys escape enter space
 settle
-expect "$(state)|$(fields)|$(controls)|$(log)" "hidden normal|com1 abc|$IDLE|" "after the refused auto-start"
+expect "$(state)|$(fields)|$(controls)|$(log)" "hidden normal|com abc|$IDLE|" "after the refused auto-start"
 tray_menu x && app_gone
 expect "$(date -r "$ini" +%F)" 2001-01-01 "the settings file's date after an Exit with nothing changed"
+
+# --- A port the list lacks (an adapter's) stays as stored: "run" starts with it, Exit keeps it ---
+ini_write com7 1 && start_app run
+wait_log 1 "^$STAMP Failed to open comm port\.\$"
+expect "$(fields)|$(controls)" "com7 1|$RUNNING" "a stored port the list lacks, after auto-start"
+tray_menu x && app_gone
+expect "$(ini_text)" "[Communication] CommPort=com7 [Update] Frequency=1" "settings file after Exit"
 
 # --- "run" with the defaults (the file cannot be read): synchronising, hidden, deaf to keys; Exit cannot store a change ---
 rm -rf "$ini" && mkdir "$ini"

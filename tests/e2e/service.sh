@@ -76,6 +76,7 @@ until_true eval 'window_log | grep -q "^[0-9:]\{8\} The Horalux service keeps th
 seen=$(window_log | grep -c " Time Set ")
 until_true eval '[ "$(window_log | grep -c " Time Set ")" -gt "$seen" ]' || fail "the service's new lines do not reach the window"
 expect "$(wine "$HORALUX_DRIVER" enabled "$TITLE" 57671 57673 | tr -d '\r')" "disabled disabled" "Start and Stop while the service runs"
+expect "$(wine "$HORALUX_DRIVER" text "$TITLE" 1001 | tr -d '\r')" com5 "the port box while the service runs"
 import -window root "$artifacts/window.png" 2>/dev/null
 wine "$HORALUX_DRIVER" click "$TITLE" 57672 && wait $window
 

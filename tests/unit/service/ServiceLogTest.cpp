@@ -17,8 +17,10 @@ TEST(ServiceLogLine, WrittenLinesReadBackForeignOnesAreSkippedAndOffsetsCarryThe
                                 "2026-12-07 04:50:01 [15a] x\r\n", "2026-12-07 04:50:01 [1234567] x\r\n", ""})
         EXPECT_FALSE(ParseServiceLogLine(foreign, read)) << foreign;
 
-    EXPECT_EQ(OffsetSuffix(0) + OffsetSuffix(1500) + OffsetSuffix(-7, -1) + "|" + OffsetSuffix(-312, 0) + OffsetSuffix(9, 1101, true),
-              " offset +0 ms offset +1500 ms offset -7 ms| offset -312 ms (within 0 ms) offset +9 ms (within 1101 ms, estimate restarted)");
+    EXPECT_EQ(OffsetSuffix(0) + OffsetSuffix(1500) + OffsetSuffix(-7, -1) + "|" + OffsetSuffix(-312, 0) + OffsetSuffix(9, 1101, true) + "|" +
+                  OffsetSuffix(INT64_MIN),
+              " offset +0 ms offset +1500 ms offset -7 ms| offset -312 ms (within 0 ms) offset +9 ms (within 1101 ms, estimate restarted)|"
+              " offset -9223372036854775808 ms");
 }
 
 struct TwoFiles : RotatingFiles {
