@@ -32,6 +32,15 @@ TEST(ServiceLogFollower, ShowsEachNewWholeLineOnceAcrossPiecesRotationsAndGarbag
     // A poll reads a bounded tail; the line it cuts is skipped, every whole one after it shown.
     while (file.size() < 3 * ServiceLogFollower::kMaxRead) file += Line(7);
     EXPECT_EQ(ServiceLogFollower::kMaxRead / Line(7).size(), poll(2).size());
+
+    // A file of an untrusted owner: one entry saying so, none of its lines, also
+    // as it grows; trusted again, only what came after shows.
+    for (int poll = 0; poll < 2; ++poll, file += Line(8)) {
+        const auto said = follower.Distrust({true, file.size(), 2});
+        EXPECT_EQ(said.size(), poll == 0 ? 1u : 0u);
+        EXPECT_EQ(follower.LastId(), IDS_LOG_UNTRUSTED);
+    }
+    EXPECT_EQ("8", poll(2));
 }
 
 }  // namespace
