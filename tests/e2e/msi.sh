@@ -34,6 +34,16 @@ start_simulator com5 --align || fail "the simulator did not start"
 /usr/lib/wine/wine64 msiexec /i "$out"/horalux-2.0.1.0-x64.msi ADDLOCAL=ALL /qn || fail "the install with the service failed"
 wait_for() { for _ in $(seq 300); do "$@" && return; sleep 0.3; done; false; } # a hang guard, not a timing check
 wait_for grep -q '\[151\] Time Set' "$c/ProgramData/Horalux/horalux.log" || fail "the installed service set no time"
+# What Wine's service manager keeps of it: image and account (no SID type, privileges or
+# restarts, and Wine's msiexec does not run MsiConfigureServices). The service runs its own copy.
+svc=$(/usr/lib/wine/wine64 reg query 'HKLM\System\CurrentControlSet\Services\Horalux' | tr -d '\r')
+grep -qF 'C:\Program Files\Horalux\Service\horalux.exe /service' <<<"$svc" && grep -qF 'NT AUTHORITY\LocalService' <<<"$svc" ||
+  fail "the service is registered as: $svc"
+# Without its feature the service goes and the program stays.
+/usr/lib/wine/wine64 msiexec /i "$out"/horalux-2.0.1.0-x64.msi REMOVE=Service /qn || fail "removing the service feature failed"
+! /usr/lib/wine/wine64 sc query Horalux >/dev/null 2>&1 || fail "the service is still there without its feature"
+cmp -s "$c/Program Files/Horalux/horalux.exe" "$out/stage/horalux.exe" || fail "removing the service feature took the program"
+/usr/lib/wine/wine64 msiexec /i "$out"/horalux-2.0.1.0-x64.msi ADDLOCAL=ALL /qn || fail "adding the service again failed"
 /usr/lib/wine/wine64 msiexec /x "$out"/horalux-2.0.1.0-x64.msi /qn || fail "the uninstall with the service failed"
 # Wine's msiexec does not wait for the stop it asks for, so the program file the
 # service still runs from stays behind here; Windows waits (ServiceControl Wait).
