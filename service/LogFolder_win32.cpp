@@ -24,7 +24,9 @@ public:
         const DWORD look = READ_CONTROL | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
         handle_ = OpenUnfollowed(folder_, look | DELETE | (install_ ? WRITE_DAC | WRITE_OWNER : 0),
                                  FILE_SHARE_READ | FILE_SHARE_WRITE);
-        if (!handle_ && GetLastError() == ERROR_ACCESS_DENIED)
+        // Without the rights to change it (or while someone holds it without
+        // sharing them) it can still be looked at: a trusted one then serves.
+        if (!handle_ && (GetLastError() == ERROR_ACCESS_DENIED || GetLastError() == ERROR_SHARING_VIOLATION))
             handle_ = OpenUnfollowed(folder_, look, FILE_SHARE_READ | FILE_SHARE_WRITE);
         FolderLook seen;
         if (!handle_) {
