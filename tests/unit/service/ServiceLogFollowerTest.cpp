@@ -35,11 +35,11 @@ TEST(ServiceLogFollower, ShowsEachNewWholeLineOnceAcrossPiecesRotationsAndGarbag
 
     // A file of an untrusted owner: one entry saying so, none of its lines, also
     // as it grows; trusted again, only what came after shows.
-    for (int poll = 0; poll < 2; ++poll, file += Line(8)) {
-        const auto said = follower.Distrust({true, file.size(), 2});
-        EXPECT_EQ(said.size(), poll == 0 ? 1u : 0u);
-        EXPECT_EQ(follower.LastId(), IDS_LOG_UNTRUSTED);
+    for (size_t said : {1u, 0u}) {
+        EXPECT_EQ(follower.Distrust({true, file.size(), 2}).size(), said);
+        file += Line(8);
     }
+    EXPECT_EQ(follower.LastId(), IDS_LOG_UNTRUSTED);
     EXPECT_EQ("8", poll(2));
 }
 

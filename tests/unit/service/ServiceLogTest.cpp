@@ -70,9 +70,7 @@ TEST(EventRepeats, AnIdenticalEntryAtMostOnceAnHourWithItsRepeatsCounted) {
     ticker.now = 0xFFFF0000;   // the counter wraps a minute in
     EventRepeats repeats(ticker);
     std::string reported, expected = "port|set 0|port|";
-    const auto pass = [&](int id, const std::string& text) {
-        if (const auto passed = repeats.Pass(id, text)) reported += *passed + "|";
-    };
+    const auto pass = [&](int id, const std::string& t) { if (const auto r = repeats.Pass(id, t)) reported += *r + "|"; };
     for (int second = 0; second <= 7200; ++second, ticker.Sleep(1000)) {
         pass(155, "port");
         if (second % 600 == 0) pass(151, "set " + std::to_string(second));

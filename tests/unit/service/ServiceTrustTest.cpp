@@ -66,9 +66,7 @@ TEST(InstallLocation, RefusedWhenAnyoneButTheTrustedCouldChangeTheProgramOrSwapA
             EXPECT_EQ(refused(at, granting(bit)), (bit & (at < 2 ? write | replace : replace)) != 0) << at << ' ' << bit;
     const struct { const char* what; size_t at; PathObject object; bool refused; } rows[] = {
         {"as installed", 0, safe, false},
-        {"the file a user's", 0, {false, false, kUser, safe.entries}, true},
         {"the root a user's", 3, {false, false, kUser, safe.entries}, true},
-        {"an owner unknown", 2, {false, false, "", safe.entries}, true},
         {"no access list", 0, {false, true, SID_ADMINISTRATORS, {}}, true},
         {"the folder a link", 1, {true, false, SID_ADMINISTRATORS, safe.entries}, true},
         {"a write denied, not allowed", 0, granting(0x2, false), false},
