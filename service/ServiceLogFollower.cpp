@@ -8,6 +8,7 @@ uint64_t ServiceLogFollower::ReadFrom(const LogFileFacts& file) {
         partial_.clear();
     }
     following_ = true;
+    distrusted_ = false;
     identity_ = file.identity;
     if (file.size - offset_ > kMaxRead) {
         offset_ = file.size - kMaxRead;
@@ -39,4 +40,15 @@ std::vector<ServiceLogEntry> ServiceLogFollower::Take(const std::string& bytes) 
         if (entries.size() > kFirstLines) entries.erase(entries.begin(), entries.end() - kFirstLines);
     }
     return entries;
+}
+
+std::vector<ServiceLogEntry> ServiceLogFollower::Distrust(const LogFileFacts& file) {
+    following_ = true;
+    identity_ = file.identity;
+    offset_ = file.size;
+    partial_.clear();
+    if (distrusted_) return {};
+    distrusted_ = true;
+    lastId_ = IDS_LOG_UNTRUSTED;
+    return {{"", "", IDS_LOG_UNTRUSTED, TEXT_LOG_UNTRUSTED}};
 }

@@ -384,7 +384,12 @@ void CTimeSyncDlg::WatchService() {
 void CTimeSyncDlg::ShowServiceLines() {
     const std::vector<ServiceLogEntry> entries = serviceLog_.Poll();
     if (entries.empty()) return;
-    for (const ServiceLogEntry& entry : entries) statusLog_.Append(entry.time, entry.text);
+    for (const ServiceLogEntry& entry : entries) {
+        if (entry.time.empty())
+            LogStatus(entry.text);   // the window's own word on the log
+        else
+            statusLog_.Append(entry.time, entry.text);
+    }
     ShowStatusLog();
     UpdateControls();
 }

@@ -40,6 +40,15 @@ TEST(ServiceLogFollower, ShowsEachNewWholeLineOnceAcrossPiecesRotationsAndGarbag
         file += line.substr(head.size());
         EXPECT_EQ(length > ServiceLogFollower::kMaxRead ? "" : "2", poll(2)) << length;
     }
+
+    // A file of an untrusted owner: one entry saying so, none of its lines, also
+    // as it grows; trusted again, only what came after shows.
+    for (size_t said : {1u, 0u}) {
+        EXPECT_EQ(follower.Distrust({true, file.size(), 2}).size(), said);
+        file += Line(8);
+    }
+    EXPECT_EQ(follower.LastId(), IDS_LOG_UNTRUSTED);
+    EXPECT_EQ("8", poll(2));
 }
 
 }  // namespace
