@@ -69,7 +69,9 @@ void SyncControl::StopSync() {
 }
 
 void SyncControl::OnStatus(const SyncStatus& status) {
-    host_.LogStatus(StatusLineText(status, lookup_));
+    const std::string line = StatusLineText(status, lookup_);
+    host_.LogStatus(line);
+    host_.OnResult(status, line);
     // Refused for want of the privilege, which the service holds.
     if (status.id == IDS_SET_TIME_FAILED && status.error == kPrivilegeNotHeld) {
         std::string hint;

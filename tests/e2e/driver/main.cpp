@@ -128,6 +128,22 @@ const std::map<std::string, Command> kCommands = {
          MapWindowPoints(nullptr, a.size() > 1 ? Window(a[0]) : nullptr, reinterpret_cast<POINT*>(&r), 2);
          std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
      }}},
+    {"hscroll", {2, 2, "TITLE ID: print the control's horizontal scroll range and page", [](const Args& a) {
+         SCROLLINFO info = {};
+         info.cbSize = sizeof info, info.fMask = SIF_RANGE | SIF_PAGE;
+         GetScrollInfo(Control(a[0], a[1]), SB_HORZ, &info);
+         std::printf("%d %u\n", info.nMax - info.nMin + 1, info.nPage);
+     }}},
+    {"clipboard", {0, 0, ": print the clipboard's text", [](const Args&) {
+         if (!OpenClipboard(nullptr))
+             throw Failure("the clipboard is busy");
+         const HANDLE text = GetClipboardData(CF_TEXT);
+         const char* bytes = text ? static_cast<const char*>(GlobalLock(text)) : nullptr;
+         std::printf("%s", bytes ? bytes : "");
+         if (bytes)
+             GlobalUnlock(text);
+         CloseClipboard();
+     }}},
     {"controls", {1, 1, "TITLE: per visible control: ID CLASS L T R B, and its text's width and height", [](const Args& a) {
          HWND window = Window(a[0]);
          // The program's font handle means nothing here: the templates' font made anew.

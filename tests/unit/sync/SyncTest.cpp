@@ -229,10 +229,10 @@ TEST(StatusLine, OneLineFromTheStatusAndTheTimeItCarries) {
     };
     const StringLookup none = [](int, std::string&) { return false; };
     const struct { SyncStatus status; const StringLookup& lookup; const char* line; } cases[] = {
-        {StatusFromMessage(IDS_TIME_SET, StatusDetail({IDS_TIME_SET, 0, 23, 59, 58})), lookup, "1899 23.59.58"},
+        {{IDS_TIME_SET, 0, 23, 59, 58}, lookup, "1899 23.59.58"},
         {{IDS_TIME_SET, 0, 1, 2, 3}, none, "Time Set 01:02:03 UTC "},
-        {StatusFromMessage(IDS_NO_ECHO, 0), lookup, "No echo"},
-        {StatusFromMessage(IDS_NO_ECHO, 5), lookup, "No echo : Access is denied.\r\n"},
+        {{IDS_NO_ECHO, 0}, lookup, "No echo"},
+        {{IDS_NO_ECHO, 5}, lookup, "No echo : Access is denied.\r\n"},
         {{999, 0}, lookup, "Odd 999!"},
         {{42, 6}, none, "Unknown msg 42: Win32 status was:  : The handle is invalid.\r\n"}};
     for (const auto& c : cases) EXPECT_EQ(StatusLineText(c.status, c.lookup), c.line);
@@ -309,10 +309,10 @@ TEST(SyncControl, StartChecksItsInputsLaunchesArmsWakesLogsAndItsEndWakesTheWork
         EXPECT_EQ(host.launched->retryAfterMs, 0u);
         EXPECT_TRUE(host.launched->workerAlive && host.launched->flags == SYNC_STOPPED);
         control.OnPeriodTick();
-        control.OnStatus(StatusFromMessage(IDS_TIME_SET, 86399));
+        control.OnStatus({IDS_TIME_SET, 0, 23, 59, 59});
         // Only a set refused for want of the privilege points to the service.
-        control.OnStatus(StatusFromMessage(IDS_SET_TIME_FAILED, 5));
-        control.OnStatus(StatusFromMessage(IDS_SET_TIME_FAILED, 1314));
+        control.OnStatus({IDS_SET_TIME_FAILED, 5});
+        control.OnStatus({IDS_SET_TIME_FAILED, 1314});
         host.workerQuitsAfterMs = 300;
         host.calls += "|";
     }   // no countdown: the window is going
