@@ -55,6 +55,7 @@ app_pid=$!
 drv wait "$title" >/dev/null || { echo "demo: horalux.exe did not start" >&2; exit 1; }
 # The history from the start (the tray's Offset history), filling as the sets come.
 drv post "$title" 0x111 32775 0 >/dev/null && drv wait "$history" >/dev/null && drv move "$history" 20 340 720 400 >/dev/null
+drv click "$history" 1103 >/dev/null # the last hour: the sets spread out sooner
 
 shown=0
 successes=0
