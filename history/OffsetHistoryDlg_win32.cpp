@@ -5,6 +5,8 @@
 
 #include "history/HistoryResource.h"
 #include "layout/LayoutGroup.h"
+#include "res/resource.h"
+#include "window/Application_win32.h"
 #include "window/Handles_win32.h"
 
 int64_t LocalNow() {
@@ -14,10 +16,13 @@ int64_t LocalNow() {
 }
 
 COffsetHistoryDlg::COffsetHistoryDlg(HWND parent, const OffsetHistory& history)
-    : ZymLayoutDialog(IDD_OFFSET_HISTORY, parent, nullptr, false), history_(history) {}
+    : ZymLayoutDialog(IDD_OFFSET_HISTORY, parent, nullptr, false),
+      history_(history),
+      icon_(Application::Instance().LoadWindowIcon(IDI_APP)) {}
 
 BOOL COffsetHistoryDlg::OnInitDialog() {
     ZymLayoutDialog::OnInitDialog();
+    SetIcon(icon_);
     chart_.SubclassDlgItem(IDC_HISTORY_CHART, *this);
     CheckRadioButton(Handle(), IDC_HISTORY_DAY, IDC_HISTORY_HOUR, IDC_HISTORY_DAY);
     BuildLayout();

@@ -28,6 +28,7 @@ private:
     int64_t seconds_ = OffsetHistory::kKeepSeconds;
     HistorySpan span_;
     OffsetChart chart_;
+    WindowIcon icon_;
 };
 
 // The local wall-clock seconds of now, as the history counts time.

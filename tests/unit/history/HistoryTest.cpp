@@ -37,7 +37,7 @@ TEST(OffsetHistory, SpansScalesAndSummaries) {
     const Case cases[] = {
         {"day", day, 24 * 3600, 24, -20, 20, 10, 0, 12, "24 sets, median offset 0 ms, largest +12 ms"},
         {"last hour of the day", day, 3600, 2, 0, 15, 5, 11, 12, "2 sets, median offset +11 ms, largest +12 ms"},
-        {"bars", {Set(kNoon, -312, 20), Set(kNoon, 8, 100)}, 3600, 2, -400, 200, 200, -152, -312,
+        {"bars", {Set(kNoon, -312, 200), Set(kNoon, 8, 100)}, 3600, 2, -600, 200, 200, -152, -312,
          "2 sets, median offset -152 ms, largest -312 ms"},
         {"outlier", outlier, 3600, 3, -1000000, 4000000, 1000000, 4, 3600000, "3 sets, median offset +4 ms, largest +3600000 ms"},
         {"failure run", failures, 3600, 4, 0, 40, 10, 40, 40, "1 set, median offset +40 ms, largest +40 ms, 3 failed attempts"},
