@@ -43,6 +43,7 @@ private:
 WORD EventType(int id) {
     switch (id) {
     case IDS_TIME_SET:
+    case IDS_SAMPLE_SENT:
     case IDS_WAITING_FOR_THREAD:
     case IDS_STOPPED:
     case IDS_SETTINGS_READ:
@@ -51,6 +52,7 @@ WORD EventType(int id) {
     case IDS_NO_ECHO:
     case IDS_READ_FAILED:
     case IDS_PARSE_FAILED:
+    case IDS_SAMPLE_TOO_WIDE:
         return EVENTLOG_WARNING_TYPE;
     default:
         return EVENTLOG_ERROR_TYPE;
@@ -70,7 +72,8 @@ ServiceLog::ServiceLog(StringLookup lookup)
 
 void ServiceLog::Post(const SyncStatus& status) {
     std::string text = StatusLineText(status, lookup_);
-    if (status.id == IDS_TIME_SET) text += OffsetSuffix(status.offsetMs, status.offsetWithinMs, status.offsetRestarted);
+    if (status.id == IDS_TIME_SET || status.id == IDS_SAMPLE_SENT || status.id == IDS_SAMPLE_TOO_WIDE)
+        text += OffsetSuffix(status.offsetMs, status.offsetWithinMs, status.offsetRestarted);
     Write(status.id, text);
 }
 

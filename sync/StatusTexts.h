@@ -21,6 +21,9 @@
 #define IDS_RESOURCE_FAILED    166
 #define IDS_STOPPED            167
 #define IDS_INSTALL_SERVICE    168
+#define IDS_SAMPLE_SENT        180
+#define IDS_SAMPLE_TOO_WIDE    181
+#define IDS_SAMPLE_NOT_TAKEN   182
 
 #define TEXT_PERIOD_TOO_SMALL   "You must enter a frequency greater than or equal to 1 second."
 #define TEXT_TIME_SET           "Time Set %H:%M:%S UTC "
@@ -39,4 +42,7 @@
 #define TEXT_THREAD_FAILED      "Win32 failed to created a new thread.  "
 #define TEXT_RESOURCE_FAILED    "Windows failed to created a necessary resource.  This application is aborting."
 #define TEXT_STOPPED            "Stopped setting time."
+#define TEXT_SAMPLE_SENT        "Sample sent:"
+#define TEXT_SAMPLE_TOO_WIDE    "No sample sent: the estimate is not yet narrower than 500 ms."
+#define TEXT_SAMPLE_NOT_TAKEN   "The sample could not be handed to Windows Time."
 #define TEXT_INSTALL_SERVICE    "Setting the clock needs administrator rights: run horalux.exe /install-service as administrator once and the Horalux service will keep it set."

@@ -21,6 +21,8 @@ constexpr uint32_t kPauseStepMs = 100;
 
 // Readings of one attempt: more while the estimate is wider than wanted.
 const int kMaxReadings = 8;
+// Wider, and Windows Time gets no sample.
+const int64_t kFeedWidthMs = 500;
 
 class Attempt {
 public:
@@ -58,6 +60,7 @@ public:
             const int64_t now = UtcMilliseconds(deps_.clock.Now());
             set.offsetMs = estimator_.OffsetMs();
             set.offsetWithinMs = (estimator_.WidthMs() + 1) / 2;
+            if (deps_.feed) return Feed(set, now);
             target = UtcFromMilliseconds(now - set.offsetMs);
         } else {
             if (!clock.SendWithEcho(port, CMD_TU)) return Fail(IDS_NO_ECHO);
@@ -81,6 +84,27 @@ public:
     }
 
 private:
+    // Someone else sets the clock from the estimate, once it is narrow enough.
+    Next Feed(SyncStatus sample, int64_t nowMs) {
+        if (estimator_.WidthMs() > kFeedWidthMs) {
+            sample.id = IDS_SAMPLE_TOO_WIDE;
+            state_.RecordOutcome(SYNC_RUNNING | SYNC_LAST_FAILED);
+            deps_.sink.Post(sample);
+            return Next::Wait;
+        }
+        const int64_t k100nsPerMs = 10000, kUnixEpochIn1601Ms = 11644473600000;
+        OffsetSample out;
+        out.pcTime = (nowMs + kUnixEpochIn1601Ms) * k100nsPerMs;
+        out.offset = -sample.offsetMs * k100nsPerMs;
+        out.dispersion = sample.offsetWithinMs * k100nsPerMs;
+        uint32_t error = 0;
+        if (!deps_.feed->Send(out, error)) return Fail(IDS_SAMPLE_NOT_TAKEN, error);
+        sample.id = IDS_SAMPLE_SENT;
+        state_.RecordOutcome(SYNC_RUNNING | SYNC_LAST_OK);
+        deps_.sink.Post(sample);
+        return Next::Wait;
+    }
+
     static int ReadFailure(Clock::TimeRead read) {
         return read == Clock::TimeRead::Short ? IDS_READ_FAILED : IDS_PARSE_FAILED;
     }

@@ -162,6 +162,43 @@ TEST(Worker, TimedRepliesFromAClockThatAnswersAtOnceBringThePcWithinMilliseconds
     EXPECT_LE(std::llabs(t.pcBase - t.gpsBase), 40);
 }
 
+// Feeding Windows Time: the clock is never set; once the estimate is narrow
+// enough each attempt hands it on (GPS minus PC, 100 ns units, a FILETIME).
+TEST(Worker, AFeedGetsTheEstimateOnceNarrowAndTheClockIsNeverSet) {
+    struct Feed : OffsetFeed {
+        std::vector<OffsetSample> samples;
+        uint32_t error = 0;
+        bool Send(const OffsetSample& s, uint32_t& e) override { samples.push_back(s); return (e = error) == 0; }
+    } feed;
+    for (const uint32_t error : {0u, 5u}) {
+        Worker t;
+        t.state.precise = t.live = true;
+        t.steps.resize(4);
+        t.pcBase = (t.gpsBase = UtcMilliseconds(t.now)) - 2345;
+        t.ticker.onSleep = [&t] {
+            const UtcTime g = UtcFromMilliseconds(t.gpsBase + t.ticker.now + 55);
+            t.line.reply = "1000:" + std::to_string(g.hour) + ":" + std::to_string(g.minute) + ":" + std::to_string(g.second) + "\r\n";
+        };
+        feed.samples.clear();
+        feed.error = error;
+        SyncWorkerDeps deps{t.line, t.ticker, t, t, t};
+        deps.feed = &feed;
+        RunSyncWorker(t.state, deps);
+        EXPECT_TRUE(t.offsets.empty());
+        ASSERT_FALSE(feed.samples.empty());
+        const SyncStatus& last = t.posted.at(t.posted.size() - 2);
+        EXPECT_EQ(last.id, error ? IDS_SAMPLE_NOT_TAKEN : IDS_SAMPLE_SENT);
+        EXPECT_EQ(last.error, error);
+        if (error) continue;
+        const OffsetSample& s = feed.samples.back();
+        EXPECT_EQ(s.offset, -last.offsetMs * 10000);
+        EXPECT_EQ(s.dispersion, last.offsetWithinMs * 10000);
+        EXPECT_NEAR(s.offset, 2345 * 10000, s.dispersion);
+        EXPECT_NEAR(s.pcTime, (t.pcBase + t.ticker.now + 11644473600000) * 10000, 3000 * 10000);
+        EXPECT_LE(s.dispersion, 250 * 10000);
+    }
+}
+
 // Replies whose end was seen 20 ms after the clock composed them at `phase`
 // in the second (truly, with offset 0), all at PC time 500000 (no drift
 // between them): any phase allows [phase-1041, phase+22], the second's start
