@@ -31,8 +31,14 @@ void CivilFromDays(int64_t z, int64_t& y, int64_t& m, int64_t& d) {
 
 int64_t FloorDiv(int64_t a, int64_t b) { return a / b - (a % b != 0 && (a < 0) != (b < 0)); }
 
+// A set, or an estimate handed to Windows Time in its place: both carry the offset.
+bool CarriesOffset(int id) {
+    return id == IDS_TIME_SET || id == IDS_SAMPLE_SENT;
+}
+
 bool IsFailedAttempt(int id) {
-    return id == IDS_OPEN_EVENT_FAILED || (id >= IDS_OPEN_PORT_FAILED && id <= IDS_UNEXPECTED_ERROR);
+    return id == IDS_OPEN_EVENT_FAILED || (id >= IDS_OPEN_PORT_FAILED && id <= IDS_UNEXPECTED_ERROR) ||
+           id == IDS_SAMPLE_NOT_TAKEN;
 }
 
 std::string Plural(size_t n, const char* one) {
@@ -57,10 +63,10 @@ std::string CivilText(int64_t seconds) {
 }
 
 bool PointFromStatus(const SyncStatus& status, int64_t time, const std::string& line, OffsetPoint& point) {
-    if (status.id != IDS_TIME_SET && !IsFailedAttempt(status.id)) return false;
+    if (!CarriesOffset(status.id) && !IsFailedAttempt(status.id)) return false;
     point = OffsetPoint();
     point.time = time;
-    point.set = status.id == IDS_TIME_SET;
+    point.set = CarriesOffset(status.id);
     if (point.set) {
         point.offsetMs = status.offsetMs;
         point.withinMs = status.offsetWithinMs;
@@ -78,7 +84,7 @@ bool PointFromLogEntry(const ServiceLogEntry& entry, OffsetPoint& point) {
         return false;
     SyncStatus status;
     status.id = entry.id;
-    if (entry.id == IDS_TIME_SET && !ParseOffsetSuffix(entry.text, status.offsetMs, status.offsetWithinMs)) return false;
+    if (CarriesOffset(entry.id) && !ParseOffsetSuffix(entry.text, status.offsetMs, status.offsetWithinMs)) return false;
     return PointFromStatus(status, CivilSeconds(year, month, day, hour, minute, second), entry.text, point);
 }
 

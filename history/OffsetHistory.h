@@ -28,8 +28,9 @@ inline int64_t CivilSeconds(const std::tm& local) {
 // "2026-12-07 04:50:01" back from those seconds.
 std::string CivilText(int64_t seconds);
 
-// The point a status brings, if any: a set, or an attempt that failed.
-// Stops, waits and the service's own notes are no attempts.
+// The point a status brings, if any: a set (or an estimate handed to Windows
+// Time instead), or an attempt that failed. Stops, waits and the service's
+// own notes are no attempts.
 bool PointFromStatus(const SyncStatus& status, int64_t time, const std::string& line, OffsetPoint& point);
 // The same from a line of the service's log; a set whose offset cannot be
 // read is refused.

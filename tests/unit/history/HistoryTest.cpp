@@ -97,9 +97,11 @@ TEST(OffsetHistory, PointsFromStatusesAndLogLines) {
     set.id = IDS_TIME_SET, set.offsetMs = -312, set.offsetWithinMs = 20;
     ASSERT_TRUE(PointFromStatus(set, kNoon, "Time Set", p));
     EXPECT_TRUE(p.set && p.offsetMs == -312 && p.withinMs == 20 && p.time == kNoon && p.failure.empty());
-    for (int id : {IDS_OPEN_EVENT_FAILED, IDS_OPEN_PORT_FAILED, IDS_NO_ECHO, IDS_SET_TIME_FAILED, IDS_UNEXPECTED_ERROR})
+    set.id = IDS_SAMPLE_SENT;
+    EXPECT_TRUE(PointFromStatus(set, kNoon, "Sample sent:", p) && p.set && p.offsetMs == -312);
+    for (int id : {IDS_OPEN_EVENT_FAILED, IDS_OPEN_PORT_FAILED, IDS_NO_ECHO, IDS_SET_TIME_FAILED, IDS_UNEXPECTED_ERROR, IDS_SAMPLE_NOT_TAKEN})
         EXPECT_TRUE(PointFromStatus(SyncStatus{id, 5}, kNoon, "line", p) && !p.set && p.failure == "line") << id;
-    for (int id : {IDS_STOPPED, IDS_WAITING_FOR_THREAD, IDS_PERIOD_TOO_SMALL, 170}) EXPECT_FALSE(PointFromStatus(SyncStatus{id}, kNoon, "", p)) << id;
+    for (int id : {IDS_STOPPED, IDS_WAITING_FOR_THREAD, IDS_PERIOD_TOO_SMALL, IDS_SAMPLE_TOO_WIDE, 170}) EXPECT_FALSE(PointFromStatus(SyncStatus{id}, kNoon, "", p)) << id;
 
     const std::string time = "Time Set 04:50:01 UTC ";
     struct Line { std::string text; bool read; int64_t offset = 0, within = 0; } lines[] = {
