@@ -4,30 +4,9 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "sync/NearestDate.h"
+
 namespace {
-
-const int64_t kDay = 24 * 3600;
-
-// Days since 1970-01-01 of a proleptic Gregorian date, and back.
-int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d) {
-    y -= m <= 2;
-    const int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const int64_t yoe = y - era * 400;
-    const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    return era * 146097 + yoe * 365 + yoe / 4 - yoe / 100 + doy - 719468;
-}
-
-void CivilFromDays(int64_t z, int64_t& y, int64_t& m, int64_t& d) {
-    z += 719468;
-    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const int64_t doe = z - era * 146097;
-    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const int64_t mp = (5 * doy + 2) / 153;
-    d = doy - (153 * mp + 2) / 5 + 1;
-    m = mp < 10 ? mp + 3 : mp - 9;
-    y = yoe + era * 400 + (m <= 2);
-}
 
 int64_t FloorDiv(int64_t a, int64_t b) { return a / b - (a % b != 0 && (a < 0) != (b < 0)); }
 
@@ -47,18 +26,17 @@ std::string Plural(size_t n, const char* one) {
 
 }  // namespace
 
+// The calendar is the UTC one's: only the reading differs.
 int64_t CivilSeconds(int year, int month, int day, int hour, int minute, int second) {
-    return DaysFromCivil(year, month, day) * kDay + hour * 3600 + minute * 60 + second;
+    UtcTime t;
+    t.year = year, t.month = month, t.day = day, t.hour = hour, t.minute = minute, t.second = second;
+    return UtcMilliseconds(t) / 1000;
 }
 
 std::string CivilText(int64_t seconds) {
-    int64_t y, m, d;
-    const int64_t days = FloorDiv(seconds, kDay), rest = seconds - days * kDay;
-    CivilFromDays(days, y, m, d);
+    const UtcTime t = UtcFromMilliseconds(seconds * 1000);
     char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", static_cast<int>(y), static_cast<int>(m),
-                  static_cast<int>(d), static_cast<int>(rest / 3600), static_cast<int>(rest / 60 % 60),
-                  static_cast<int>(rest % 60));
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
     return text;
 }
 
