@@ -137,11 +137,11 @@ const std::map<std::string, Command> kCommands = {
                  longest = length, end = first + length - 1;
          }
          auto x = [&] { return static_cast<short>(LOWORD(SendMessageA(edit, EM_POSFROMCHAR, end, 0))); };
-         const int before = x();
-         SendMessageA(edit, WM_HSCROLL, SB_RIGHT, 0);
          RECT client;
          GetClientRect(edit, &client);
-         std::printf("%d %d %d %ld\n", (GetWindowLongA(edit, GWL_STYLE) & WS_HSCROLL) != 0, before, x(), client.right);
+         std::printf("%d %d ", (GetWindowLongA(edit, GWL_STYLE) & WS_HSCROLL) != 0, x());
+         SendMessageA(edit, WM_HSCROLL, SB_RIGHT, 0);
+         std::printf("%d %ld\n", x(), client.right);
          SendMessageA(edit, WM_HSCROLL, SB_LEFT, 0);
      }}},
     {"clipboard", {0, 0, ": print the clipboard's text", [](const Args&) {
