@@ -69,6 +69,12 @@ bool PointFromLogEntry(const ServiceLogEntry& entry, OffsetPoint& point) {
 void OffsetHistory::Add(const OffsetPoint& point) {
     const auto later = std::upper_bound(points_.begin(), points_.end(), point.time,
                                         [](int64_t time, const OffsetPoint& p) { return time < p.time; });
+    // The service's last lines are read again when it starts anew: once is enough.
+    for (auto same = later; same != points_.begin() && (same - 1)->time == point.time; --same) {
+        const OffsetPoint& p = *(same - 1);
+        if (p.set == point.set && p.offsetMs == point.offsetMs && p.withinMs == point.withinMs && p.failure == point.failure)
+            return;
+    }
     points_.insert(later, point);
     const int64_t oldest = points_.back().time - kKeepSeconds;
     while (points_.size() > kMaxPoints || points_.front().time < oldest) points_.pop_front();

@@ -57,11 +57,11 @@ TEST(OffsetHistory, SpansScalesAndSummaries) {
     }
 }
 
-// Points come in any order and stay sorted; a day after the newest, the
-// oldest go. The copy has a row for each point of the span, for a spreadsheet.
+// Points come in any order and stay sorted, each once; a day after the
+// newest, the oldest go. The copy has a row for each point of the span, for a spreadsheet.
 TEST(OffsetHistory, OrderPruningCopyAxisAndTip) {
     OffsetHistory history;
-    for (const OffsetPoint& p : {Set(kNoon, -312), Set(kNoon - 7200, 9, -1), Failed(kNoon - 60), Set(kNoon - 86401, 1)})
+    for (const OffsetPoint& p : {Set(kNoon, -312), Set(kNoon - 7200, 9, -1), Failed(kNoon - 60), Set(kNoon - 86401, 1), Set(kNoon, -312)})
         history.Add(p);
     ASSERT_EQ(history.Points().size(), 3u);
     const HistorySpan span = MakeSpan(history, kNoon + 1800, 3 * 3600);
