@@ -106,8 +106,10 @@ void OffsetChart::Paint(HDC dc, const RECT& area) const {
         }
         for (int64_t t : TimeMarks(span)) {
             Line(dc, x(t), plot.top, x(t), plot.bottom);
-            Text(dc, CivilText(t).substr(11, 5), {x(t) - 3 * textHeight, plot.bottom + mark, x(t) + 3 * textHeight, area.bottom},
-                 DT_CENTER | DT_TOP);
+            // A label that would reach under the scale's labels is left out.
+            const std::string label = CivilText(t).substr(11, 5);
+            if (x(t) - Extent(dc, label).cx / 2 < plot.left - Scaled(5)) continue;
+            Text(dc, label, {x(t) - 3 * textHeight, plot.bottom + mark, x(t) + 3 * textHeight, area.bottom}, DT_CENTER | DT_TOP);
         }
     }
     const Pen axis(CreatePen(PS_SOLID, Scaled(1), kAxis));
