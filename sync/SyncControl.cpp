@@ -79,7 +79,9 @@ void SyncControl::StopSync() {
 }
 
 void SyncControl::OnStatus(const SyncStatus& status) {
-    host_.LogStatus(StatusLineText(status, lookup_));
+    const std::string line = StatusLineText(status, lookup_);
+    host_.LogStatus(line);
+    host_.OnResult(status, line);
     // Refused for want of the privilege, which the service holds.
     if (status.id == IDS_SET_TIME_FAILED && status.error == kPrivilegeNotHeld) LogText(IDS_INSTALL_SERVICE, TEXT_INSTALL_SERVICE);
     host_.UpdateControls();

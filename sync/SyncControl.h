@@ -23,6 +23,8 @@ public:
     virtual void ArmPeriodTimer(uint32_t milliseconds) = 0;
     virtual void KillPeriodTimer() = 0;
     virtual void UpdateControls() = 0;
+    // A worker's status, after its line was logged.
+    virtual void OnResult(const SyncStatus& /*status*/, const std::string& /*line*/) {}
 };
 
 // Starting the worker thread, waking it and bringing its statuses back to

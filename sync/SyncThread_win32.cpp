@@ -17,7 +17,8 @@ struct WorkerHandover {
     KernelHandle event;
     DWORD eventError;
     HWND statusWindow;
-    StatusSink* sink;   // null: post to statusWindow
+    std::shared_ptr<StatusQueue> queue;
+    StatusSink* sink;   // null: queue and post to statusWindow
 };
 
 void __cdecl SyncThreadProc(void* arg) {
@@ -27,7 +28,7 @@ void __cdecl SyncThreadProc(void* arg) {
         CDeviceRS232 port;
         Win32SystemClock clock;
         HandedWakeEvent event(std::move(handover->event), handover->eventError);
-        PostingStatusSink posting(handover->statusWindow);
+        PostingStatusSink posting(handover->statusWindow, std::move(handover->queue));
         StatusSink& sink = handover->sink ? *handover->sink : posting;
         handover.reset();
         RunSyncWorker(*state, SyncWorkerDeps{port, SystemTicker(), clock, event, sink});
@@ -74,8 +75,9 @@ LRESULT CALLBACK Win32SyncRuntime::StatusProc(HWND window, UINT msg, WPARAM wp, 
     }
     auto* self = reinterpret_cast<Win32SyncRuntime*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     if (msg == WM_SYNC_STATUS && self != nullptr) {
-        if (self->control_ != nullptr)
-            self->control_->OnStatus(StatusFromMessage(static_cast<int>(wp), static_cast<uint32_t>(lp)));
+        // A status may open a message box, whose loop drains the rest meanwhile.
+        SyncStatus status;
+        while (self->control_ != nullptr && self->queue_->Pop(status)) self->control_->OnStatus(status);
         return 0;
     }
     return DefWindowProcA(window, msg, wp, lp);
@@ -83,12 +85,10 @@ LRESULT CALLBACK Win32SyncRuntime::StatusProc(HWND window, UINT msg, WPARAM wp, 
 
 bool Win32SyncRuntime::LaunchWorker(const std::shared_ptr<SyncThreadState>& state, CWin32Error& failure) {
     // What is still queued is the old worker's (its 167 above all): the new
-    // log starts without it. The new worker is not launched yet.
-    MSG stale;
-    while (PeekMessageA(&stale, window_.get(), WM_SYNC_STATUS, WM_SYNC_STATUS, PM_REMOVE)) {
-    }
-    auto handover =
-        std::make_unique<WorkerHandover>(WorkerHandover{state, KernelHandle(), ERROR_SUCCESS, window_.get(), workerSink_});
+    // log starts without it, in a queue of the new worker's.
+    queue_ = std::make_shared<StatusQueue>();
+    auto handover = std::make_unique<WorkerHandover>(
+        WorkerHandover{state, KernelHandle(), ERROR_SUCCESS, window_.get(), queue_, workerSink_});
     const HANDLE self = GetCurrentProcess();
     if (!DuplicateHandle(self, wakeEvent_.Get(), self, handover->event.Put(), SYNCHRONIZE | EVENT_MODIFY_STATE,
                          FALSE, 0))

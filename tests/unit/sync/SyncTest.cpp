@@ -359,16 +359,16 @@ TEST(StatusLine, OneLineFromTheStatusAndTheTimeItCarries) {
     };
     const StringLookup none = [](int, std::string&) { return false; };
     const struct { SyncStatus status; const StringLookup& lookup; const char* line; } cases[] = {
-        {StatusFromMessage(IDS_TIME_SET, StatusDetail({IDS_TIME_SET, 0, 23, 59, 58})), lookup, "1899 23.59.58"},
+        {{IDS_TIME_SET, 0, 23, 59, 58}, lookup, "1899 23.59.58"},
         {{IDS_TIME_SET, 0, 1, 2, 3}, none, "Time Set 01:02:03 UTC "},
-        {StatusFromMessage(IDS_NO_ECHO, 0), lookup, "No echo"},
-        {StatusFromMessage(IDS_NO_ECHO, 5), lookup, "No echo : Access is denied.\r\n"},
+        {{IDS_NO_ECHO, 0}, lookup, "No echo"},
+        {{IDS_NO_ECHO, 5}, lookup, "No echo : Access is denied.\r\n"},
         {{999, 0}, lookup, "Odd 999!"},
-        {StatusFromMessage(IDS_CLOCK_STEPPED, StatusDetail({IDS_CLOCK_STEPPED, 0, 0, 0, 0, 250})), lookup,
+        {{IDS_CLOCK_STEPPED, 0, 0, 0, 0, 250}, lookup,
          "The PC clock was changed by something else (+250 ms)."},
-        {StatusFromMessage(IDS_SET_NOT_TAKEN, StatusDetail({IDS_SET_NOT_TAKEN, 0, 0, 0, 0, 40})), lookup,
+        {{IDS_SET_NOT_TAKEN, 0, 0, 0, 0, 40}, lookup,
          "Windows reported the time set, but the PC clock did not move by the -40 ms asked."},
-        {StatusFromMessage(IDS_LARGE_STEP, StatusDetail({IDS_LARGE_STEP, 0, 0, 0, 0, -3603400})), lookup,
+        {{IDS_LARGE_STEP, 0, 0, 0, 0, -3603400}, lookup,
          "The GPS clock differs from the PC clock by 1 h 0 min 3 s; the clock is set once it says so three times running."},
         {{IDS_LARGE_STEP, 0, 0, 0, 0, 61499}, lookup, "The GPS clock differs from the PC clock by 1 min 1 s; the clock is set once it says so three times running."},
         {{42, 6}, none, "Unknown msg 42: Win32 status was:  : The handle is invalid.\r\n"}};
@@ -453,10 +453,10 @@ TEST(SyncControl, StartChecksItsInputsLaunchesArmsWakesLogsAndItsEndWakesTheWork
         EXPECT_TRUE(host.launched->workerAlive && host.launched->flags == SYNC_STOPPED);
         EXPECT_EQ((std::vector<int64_t>{host.launched->periodMs, host.launched->maxStepMs}), (std::vector<int64_t>{60000, 5000}));
         control.OnPeriodTick();
-        control.OnStatus(StatusFromMessage(IDS_TIME_SET, 86399));
+        control.OnStatus({IDS_TIME_SET, 0, 23, 59, 59});
         // Only a set refused for want of the privilege points to the service.
-        control.OnStatus(StatusFromMessage(IDS_SET_TIME_FAILED, 5));
-        control.OnStatus(StatusFromMessage(IDS_SET_TIME_FAILED, 1314));
+        control.OnStatus({IDS_SET_TIME_FAILED, 5});
+        control.OnStatus({IDS_SET_TIME_FAILED, 1314});
         host.workerQuitsAfterMs = 300;
         host.calls += "|";
     }   // no countdown: the window is going

@@ -27,6 +27,8 @@ struct Host : SyncHost {
     void ArmPeriodTimer(uint32_t) override {}
     void KillPeriodTimer() override {}
     void UpdateControls() override {}
+    void OnResult(const SyncStatus& s, const std::string&) override { withins.push_back(s.offsetWithinMs); }
+    std::vector<int64_t> withins;
     // Dispatches this thread's messages until `count` lines came (hang guard: 30 s).
     bool PumpUntil(size_t count) {
         for (MSG msg; lines.size() < count && GetTickCount() - lastLineAt < 30000; Sleep(10))
@@ -44,12 +46,13 @@ TEST(SyncWin32, WorkerReportsEachAttemptToTheRuntimesWindowAndAHeldLineTimesOut)
     ASSERT_TRUE(runtime.Ready());
     Host host;
     SyncControl control(host, runtime, [](int id, std::string& text) { return (text = TEXT_NO_ECHO, id == IDS_NO_ECHO); });
-    // The last run's "Stopped" still queued: it must not reach the new log.
+    // A message with nothing queued behind it adds no line.
     PostMessageA(runtime.StatusWindow(), WM_SYNC_STATUS, IDS_STOPPED, 0);
     ASSERT_TRUE(SetSimulatorSwitches("--align")) << "no simulator on COM5";
     control.StartSync("3600", "com5");
     ASSERT_TRUE(host.PumpUntil(1));
     EXPECT_EQ(host.lines[0].substr(0, 9), "Time Set ");
+    EXPECT_GE(host.withins.at(0), 0);   // the set's margin crossed the threads with it
     ASSERT_TRUE(SetSimulatorSwitches("--hold"));   // flow control holds every write
     control.OnPeriodTick();
     ASSERT_TRUE(host.PumpUntil(2));
