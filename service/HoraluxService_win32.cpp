@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "files/Settings.h"
+#include "sync/Settings.h"
 #include "service/ServiceLog_win32.h"
 #include "sync/SyncControl.h"
 #include "sync/SyncThread_win32.h"

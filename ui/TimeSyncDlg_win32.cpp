@@ -4,7 +4,7 @@
 
 #include "about/AboutContactDlg_win32.h"
 #include "clocklink/SystemError.h"
-#include "files/Settings.h"
+#include "sync/Settings.h"
 #include "history/OffsetHistoryDlg_win32.h"
 #include "layout/LayoutGroup.h"
 #include "layout/LayoutModes.h"

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "files/Settings.h"
+#include "sync/Settings.h"
 #include "history/OffsetHistory.h"
 #include "layout/ZymLayoutDialog_win32.h"
 #include "service/ServiceLogTail_win32.h"

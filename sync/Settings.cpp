@@ -1,4 +1,4 @@
-#include "files/Settings.h"
+#include "sync/Settings.h"
 
 #include <cstdlib>
 
