@@ -51,13 +51,16 @@ bench: build
 	@scripts/bench-service.sh 1000
 	@scripts/bench-timeprov.sh
 
-# Only the program is built; the packaging script checks what it made.
+# Only the program is built; the packaging script checks what it made and
+# its last line gives the sizes.
 dist: deps
-	@cmake -S . -B $(WIN32DIR) -DCMAKE_BUILD_TYPE=Release \
-	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-	  -DHORALUX_TOOLS_DIR=$(abspath $(NATIVE))/tools >/dev/null
-	@cmake --build $(WIN32DIR) --target horalux -j $(JOBS)
-	@scripts/dist.sh $(WIN32DIR) $(BUILD)/dist
+	@scripts/stage.sh $(LOGS)/dist-build.log "building horalux.exe (mingw-w64)" sh -c '\
+	  cmake -S . -B $(WIN32DIR) -DCMAKE_BUILD_TYPE=Release \
+	    -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	    -DHORALUX_TOOLS_DIR=$(abspath $(NATIVE))/tools && \
+	  cmake --build $(WIN32DIR) --target horalux -j $(JOBS)'
+	@scripts/stage.sh $(LOGS)/dist.log "packing and checking the MSI and the zip" scripts/dist.sh $(WIN32DIR) $(BUILD)/dist
+	@tail -n 1 $(LOGS)/dist.log
 
 # Not part of test: one native rebuild and test run per slip.
 mutate: deps

@@ -48,10 +48,8 @@ std::optional<std::string> ComposeBrowserCommand(const std::string& registered,
     return command;
 }
 
-std::optional<std::string> RegisteredBrowserCommand(bool elevated, const ReadClassesRootDefault& read,
-                                                    const std::string& target)
+std::optional<std::string> RegisteredBrowserCommand(const ReadClassesRootDefault& read, const std::string& target)
 {
-    if (elevated) return std::nullopt;
     const auto documentClass = read(".htm");
     if (!documentClass) return std::nullopt;
     const auto registered = read(*documentClass + "\\shell\\open\\command");

@@ -17,9 +17,7 @@ std::optional<std::string> ComposeBrowserCommand(const std::string& registered,
 // The default value of a key under HKEY_CLASSES_ROOT; none when it cannot be read.
 using ReadClassesRootDefault = std::function<std::optional<std::string>(const std::string& subkey)>;
 
-// The fallback when the shell cannot open target: the command registered for
-// ".htm" documents, composed as above. None when elevated (the classes root
-// merges in the user's own classes, which a standard-rights process could
-// have chosen), when a read fails or the command would not fit.
-std::optional<std::string> RegisteredBrowserCommand(bool elevated, const ReadClassesRootDefault& read,
-                                                    const std::string& target);
+// The command registered for ".htm" documents, read through `read`,
+// composed as above to open target. None when a read fails or the command
+// would not fit.
+std::optional<std::string> RegisteredBrowserCommand(const ReadClassesRootDefault& read, const std::string& target);

@@ -4,9 +4,8 @@
 #include <shellapi.h>
 #include <windowsx.h>
 
-#include "about/BrowserCommand.h"
 #include "about/OpenErrorText.h"
-#include "about/RegistryDefault_win32.h"
+#include "about/RegisteredBrowser_win32.h"
 #include "window/Application_win32.h"
 #include "window/MessageBox_win32.h"
 
@@ -220,32 +219,23 @@ void CUrlLabel::OnClicked()
     ShowOpenError();
 }
 
+// Elevated, the browser would run elevated too, through the shell as well:
+// the user gets the address instead.
 bool CUrlLabel::OpenTarget(const std::string& target, int showCommand)
 {
+    if (RunsElevated()) {
+        ShowAddressToCopy(GetParent(Handle()), target);
+        return true;
+    }
     lastOpenResult_ = static_cast<int>(reinterpret_cast<INT_PTR>(
         ShellExecuteA(nullptr, "open", target.c_str(), nullptr, nullptr, showCommand)));
-    if (lastOpenResult_ > 32) return true;
-    const auto command = RegisteredBrowserCommand(RunsElevated(), ReadDefault, target);
-    if (!command) return false;
-    lastOpenResult_ = static_cast<int>(WinExec(command->c_str(), static_cast<UINT>(showCommand)));
-    return lastOpenResult_ > 32;
+    return lastOpenResult_ > 32 ||
+           StartRegisteredBrowser(target, static_cast<UINT>(showCommand), false, &lastOpenResult_);
 }
 
 bool CUrlLabel::RunsElevated() const
 {
     return Application::RunsElevated();
-}
-
-LONG CUrlLabel::ReadClassesRootDefault(const std::string& subkey, std::string& value)
-{
-    return ReadRegistryDefault(HKEY_CLASSES_ROOT, subkey, value);
-}
-
-std::optional<std::string> CUrlLabel::ReadDefault(const std::string& subkey)
-{
-    std::string value;
-    if (ReadClassesRootDefault(subkey, value) != ERROR_SUCCESS) return std::nullopt;
-    return value;
 }
 
 void CUrlLabel::ShowOpenError()

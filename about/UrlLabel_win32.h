@@ -1,6 +1,5 @@
 #pragma once
 #include <windows.h>
-#include <optional>
 #include <string>
 #include "window/Handles_win32.h"
 #include "window/Window_win32.h"
@@ -35,10 +34,6 @@ protected:
     void ShowOpenError();
     // True also when the token cannot tell. Tests pretend either way.
     virtual bool RunsElevated() const;
-    // The default value of HKEY_CLASSES_ROOT\subkey; the registry's error
-    // code, with value untouched, when the key or its value cannot be read.
-    static LONG ReadClassesRootDefault(const std::string& subkey, std::string& value);
-    static std::optional<std::string> ReadDefault(const std::string& subkey);
 
 private:
     void CreateUnderlinedFont();

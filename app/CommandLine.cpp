@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <sstream>
 
 namespace {
 
@@ -14,11 +13,20 @@ std::string Lower(std::string text) {
     return text;
 }
 
-// The words in lower case, one blank apart.
+// The words in lower case, one blank apart. No string stream: it would
+// weigh more than the program.
 std::string Words(const std::string& arguments) {
-    std::istringstream in(Lower(arguments));
-    std::string words, word;
-    while (in >> word) words += (words.empty() ? "" : " ") + word;
+    std::string words;
+    bool gap = false;
+    for (const char c : Lower(arguments)) {
+        if (std::isspace(static_cast<unsigned char>(c))) {
+            gap = !words.empty();
+            continue;
+        }
+        if (gap) words += ' ';
+        gap = false;
+        words += c;
+    }
     return words;
 }
 

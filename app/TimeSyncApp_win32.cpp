@@ -5,7 +5,7 @@
 #include "app/CommandLine.h"
 #include "service/HoraluxService_win32.h"
 #include "service/ServiceInstall_win32.h"
-#include "timeprov/WindowsTimeSetup_win32.h"
+#include "service/WindowsTimeSetup_win32.h"
 #include "ui/TimeSyncDlg_win32.h"
 #include "window/MessageBox_win32.h"
 

@@ -29,13 +29,18 @@ bool ClockReplyEnded(const std::string& received) {
     return start != std::string::npos && received.find('\n', start) != std::string::npos;
 }
 
-ReplyParse ParseClockReply(const std::string& received, ClockTimeOfDay& out) {
+ReplyParse ParseClockReply(const std::string& received, ClockTimeOfDay& out, size_t* timeAt) {
     const size_t start = received.find_first_of(DIGITS);
     if (start == std::string::npos) return ReplyParse::Unparseable;
+    const size_t end = received.find('\n', start);
+    if (end == std::string::npos) return ReplyParse::Unparseable;
+    const std::string line = received.substr(start, end + 1 - start);
     long long fields[4];
-    const char* p = received.c_str() + start;   // NUL-terminated, so the scan below stops in it
+    const char* p = line.c_str();   // NUL-terminated, so the scan below stops in it
+    size_t hourAt = 0;
     for (int i = 0; i < 4; ++i) {
         if (i > 0 && *p++ != ':') return ReplyParse::Unparseable;
+        if (i == 1) hourAt = start + static_cast<size_t>(p - line.c_str());
         if (!ReadInt(p, fields[i])) return ReplyParse::Unparseable;
     }
     if (p[0] != '\r' || p[1] != '\n') return ReplyParse::Unparseable;
@@ -45,5 +50,6 @@ ReplyParse ParseClockReply(const std::string& received, ClockTimeOfDay& out) {
     out.hour = static_cast<int>(fields[1]);
     out.minute = static_cast<int>(fields[2]);
     out.second = static_cast<int>(fields[3]);
+    if (timeAt) *timeAt = hourAt;
     return ReplyParse::Ok;
 }

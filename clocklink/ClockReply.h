@@ -16,5 +16,7 @@ bool ClockReplyEnded(const std::string& received);
 
 // Reads four colon-separated integers as sscanf's "%d:%d:%d:%d" would, but
 // wants the CR LF right after the fourth, and refuses values that overflow
-// and times of day that cannot exist.
-ReplyParse ParseClockReply(const std::string& received, ClockTimeOfDay& out);
+// and times of day that cannot exist. The reply ends at its first line feed,
+// where the end check above stops reading. `timeAt`, when given, gets the
+// position of the hour field: no clock can send it before it reads its time.
+ReplyParse ParseClockReply(const std::string& received, ClockTimeOfDay& out, size_t* timeAt = nullptr);

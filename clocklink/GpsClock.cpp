@@ -1,5 +1,7 @@
 #include "clocklink/GpsClock.h"
 
+#include <algorithm>
+
 namespace {
 
 const char* const MODELS[] = {"7392", "7394", "7398", "7401", "7402", "7402"};
@@ -73,33 +75,44 @@ CGpsClock::Drained CGpsClock::Drain(CDevice& device, const Running& running)
 // Reads until the reply's line has ended, the buffer is full, the deadline
 // passes or a stop comes. Stray bytes ahead of the reply can push its end
 // past kReplyBytes, so that many alone do not end the read.
-std::string CGpsClock::ReadReply(CDevice& device, const Running& running, uint32_t pollMs, ReplyTiming* timing)
+std::string CGpsClock::ReadReply(CDevice& device, const Running& running, uint32_t pollMs, uint32_t deadlineMs,
+                                 std::vector<Piece>& pieces)
 {
-    const uint32_t deadline = ticker_.Now() + (timing ? kTimedReplyDeadlineMs : kReplyDeadlineMs);
+    const uint32_t deadline = ticker_.Now() + deadlineMs;
     std::string received;
     char buffer[kReplyBufferBytes];
-    bool ended = false;
     do {
-        const uint32_t before = ticker_.Now();
         uint32_t count = kReplyBufferBytes - static_cast<uint32_t>(received.size());
         if (!device.Read(buffer, count)) count = 0;
-        received.append(buffer, count);
-        if (timing && !ended) {
-            ended = ClockReplyEnded(received);
-            if (ended) timing->seen = ticker_.Now();
-            else timing->notYetSeen = before;
+        if (count > 0) {
+            received.append(buffer, count);
+            pieces.push_back({ticker_.Now(), received.size()});
         }
+        if (received.size() >= kReplyBytes && ClockReplyEnded(received)) break;
         ticker_.Sleep(pollMs);
-    } while (running() && received.size() < kReplyBufferBytes &&
-             (received.size() < kReplyBytes || !ClockReplyEnded(received)) &&
-             !DeadlineReached(ticker_.Now(), deadline));
+    } while (running() && received.size() < kReplyBufferBytes && !DeadlineReached(ticker_.Now(), deadline));
     return received;
 }
 
 CGpsClock::TimeRead CGpsClock::ReadTime(CDevice& device, const Running& running, ClockTimeOfDay& out,
-                                        uint32_t pollMs, ReplyTiming* timing)
+                                        uint32_t pollMs, uint32_t deadlineMs, uint32_t* composedBy)
 {
-    const std::string reply = ReadReply(device, running, pollMs, timing);
+    std::vector<Piece> pieces;
+    const std::string reply = ReadReply(device, running, pollMs, deadlineMs, pieces);
     if (reply.size() < kReplyBytes) return TimeRead::Short;
-    return ParseClockReply(reply, out) == ReplyParse::Ok ? TimeRead::Ok : TimeRead::Unparseable;
+    size_t timeAt = 0;
+    if (ParseClockReply(reply, out, &timeAt) != ReplyParse::Ok) return TimeRead::Unparseable;
+    if (composedBy) {
+        // Bytes after the line feed need not be the clock's.
+        const size_t end = reply.find('\n', timeAt) + 1;
+        bool found = false;
+        for (const Piece& piece : pieces) {
+            if (piece.received <= timeAt) continue;
+            const size_t sent = std::min(piece.received, end) - timeAt;
+            const uint32_t by = piece.tick - static_cast<uint32_t>(sent) * kByteMs;
+            if (!found || static_cast<int32_t>(by - *composedBy) < 0) *composedBy = by;
+            found = true;
+        }
+    }
+    return TimeRead::Ok;
 }

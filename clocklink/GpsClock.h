@@ -3,6 +3,7 @@
 #include <ctime>
 #include <functional>
 #include <string>
+#include <vector>
 #include "clocklink/ClockReply.h"
 #include "clocklink/Device.h"
 #include "clocklink/Ticker.h"
@@ -31,12 +32,6 @@ public:
     using Running = std::function<bool()>;
     enum class Drained { Quiet, Stopped, NeverQuiet };
     enum class TimeRead { Ok, Short, Unparseable };
-    // Ticks of the last read pass that had not seen the reply's line end
-    // (the caller starts it at the command's last byte going out) and of the
-    // one that did.
-    struct ReplyTiming {
-        uint32_t notYetSeen = 0, seen = 0;
-    };
 
     explicit CGpsClock(Ticker& ticker) : ticker_(ticker) {}
 
@@ -47,10 +42,12 @@ public:
     // Throws away what the clock sends until the line falls quiet.
     Drained Drain(CDevice& device, const Running& running);
     // Reads the answer to "\r\nTU" and parses it: Short when fewer than
-    // kReplyBytes came in time (or a stop cut the read short). Reads every
-    // pollMs.
-    TimeRead ReadTime(CDevice& device, const Running& running, ClockTimeOfDay& out,
-                      uint32_t pollMs = kWaitPollMs, ReplyTiming* timing = nullptr);
+    // kReplyBytes came within deadlineMs (or a stop cut the read short).
+    // Reads every pollMs. `composedBy` gets the tick by which the clock must
+    // have composed its reply: the earliest of the pieces' arrivals, each
+    // less the time its bytes of the time of day took on the line.
+    TimeRead ReadTime(CDevice& device, const Running& running, ClockTimeOfDay& out, uint32_t pollMs = kWaitPollMs,
+                      uint32_t deadlineMs = kReplyDeadlineMs, uint32_t* composedBy = nullptr);
 
     // Command 8's text for a given local time; empty without one.
     static std::string TimeSetCommand(const std::tm* localTime);
@@ -62,12 +59,19 @@ public:
     static constexpr uint32_t kReplyDeadlineMs = 1000;
     // A timed read waits for a clock that answers at the next second's start.
     static constexpr uint32_t kTimedReplyDeadlineMs = 1100;
+    static constexpr uint32_t kByteMs = 1;   // at 9600 baud a byte takes 1.04 ms
     static constexpr uint32_t kReplyBytes = 14;         // fewer than this: nothing worth parsing came
     static constexpr uint32_t kReplyBufferBytes = 64;   // room for stray bytes ahead of the reply
     static constexpr uint32_t kDrainLimitMs = 3000;     // a clock that will not fall quiet is not answering
 
 private:
-    std::string ReadReply(CDevice& device, const Running& running, uint32_t pollMs, ReplyTiming* timing);
+    // Each read that brought bytes: its tick, and how many had come by then.
+    struct Piece {
+        uint32_t tick;
+        size_t received;
+    };
+    std::string ReadReply(CDevice& device, const Running& running, uint32_t pollMs, uint32_t deadlineMs,
+                          std::vector<Piece>& pieces);
 
     Ticker& ticker_;
     const int32_t modelIndex_ = 1;

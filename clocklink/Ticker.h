@@ -7,6 +7,9 @@ class Ticker {
 public:
     virtual ~Ticker() = default;
     virtual uint32_t Now() = 0;              // wraps after 2^32 ms
+    // The same count in microseconds, never wrapping: Now() is this divided
+    // by 1000 and cut to 32 bits.
+    virtual int64_t CounterUs() = 0;
     virtual void Sleep(uint32_t ms) = 0;
 };
 

@@ -9,6 +9,7 @@ namespace {
 class KernelTicker : public Ticker {
 public:
     uint32_t Now() override { return GetTickCount(); }
+    int64_t CounterUs() override { return static_cast<int64_t>(GetTickCount64()) * 1000; }
     void Sleep(uint32_t ms) override { ::Sleep(ms); }
 };
 

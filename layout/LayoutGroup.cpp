@@ -194,6 +194,13 @@ void ShareAmongGreedy(Distribution& d) {
         --remaining;
     }
     SpreadExcess(d.slots, Kind::Greedy, excess, Remainder::Owed);
+    // Still short: those held at their maximum give back down to their
+    // minimum, or they would push the last child out of the group.
+    if (excess > 0) {
+        for (Slot& slot : d.slots)
+            if (slot.kind == Kind::Greedy && slot.clamp == Clamp::AtMax) slot.clamp = Clamp::None;
+        SpreadExcess(d.slots, Kind::Greedy, excess, Remainder::Owed);
+    }
     // Space freed by children held at their maximum goes to those held at
     // their minimum, up to their own maximum.
     for (Slot& slot : d.slots) {
@@ -279,7 +286,9 @@ int32_t LayoutGroup::SumMax(bool horizontal) const {
     for (const LayoutNodeRef& c : children_) {
         const int32_t max = axis.Max(*c.Get());
         if (max == LAYOUT_UNBOUNDED) return LAYOUT_UNBOUNDED;
-        sum += max;
+        // Counted as the minimum counts it, or a spacer's fixed 0 would leave
+        // the group a maximum below its minimum.
+        sum += std::max(max, LAYOUT_MIN_LENGTH);
     }
     return sum + Gaps() + 2 * border;
 }

@@ -39,6 +39,8 @@
 // System menu
 #define IDS_ABOUT_ITEM         101
 #define IDM_ABOUT              0x0010
+#define IDS_HISTORY_ITEM       114
+#define IDM_HISTORY            0x0020
 
 // Icons
 #define IDI_APP                128
@@ -51,6 +53,7 @@
 #define ID_TRAY_STOP           32772
 #define ID_TRAY_CONFIGURE      32773
 #define ID_TRAY_EXIT           32774
+#define ID_TRAY_HISTORY        32775
 
 // Help context of the main dialog: 0x20000 + its template number
 #define HID_MAIN_DIALOG        0x20066

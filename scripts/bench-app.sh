@@ -40,11 +40,11 @@ printf 'executable                   %d bytes (%s)\n' "$(stat -c %s "$exe")" "$e
 
 start=$(date +%s.%N)
 /usr/lib/wine/wine64 "$exe" >/dev/null 2>&1 &
+pid=$!   # the loader becomes the program: this copy, not another one running on the machine
 driver wait "$caption" >/dev/null || { echo "no dialog"; exit 1; }
 until [ "$(driver state "$caption")" = "visible normal" ]; do sleep 0.01; done
 awk -v a="$start" -v b="$(date +%s.%N)" 'BEGIN { printf "start-up to visible dialog   %.2f s\n", b - a }' 
 
-pid=$(pgrep -f 'horalux.exe' | head -n1)
 stretch "$pid" "idle, visible"
 driver post "$caption" 0x112 0xF020 0 >/dev/null   # minimise: to the tray
 stretch "$pid" "idle, hidden in the tray"

@@ -21,8 +21,8 @@ export WINEPREFIX="$build/demo-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,
 export HORALUX_TOOLS_DIR=$tools
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/wine-env.sh"
-title="Orvanel Systems, Inc. GPS Clock"
-screenshot="$build/demo.png"
+title="Orvanel Systems, Inc. GPS Clock" history="Offset history"
+screenshot="$build/demo.png" history_shot="$build/demo-history.png"
 
 drv() { /usr/lib/wine/wine64 "$driver" "$@" 2>/dev/null | tr -d '\r'; }
 
@@ -53,6 +53,9 @@ echo "starting Horalux (a set every $period s, for $seconds s; Ctrl-C ends it so
 /usr/lib/wine/wine64 "$exe" run >/dev/null 2>&1 &
 app_pid=$!
 drv wait "$title" >/dev/null || { echo "demo: horalux.exe did not start" >&2; exit 1; }
+# The history from the start (the tray's Offset history), filling as the sets come.
+drv post "$title" 0x111 32775 0 >/dev/null && drv wait "$history" >/dev/null && drv move "$history" 20 340 720 400 >/dev/null
+drv click "$history" 1103 >/dev/null # the last hour: the sets spread out sooner
 
 shown=0
 successes=0
@@ -68,8 +71,11 @@ while [ $SECONDS -lt $end ] && kill -0 "$app_pid" 2>/dev/null; do
   shown=${#lines[@]}
   if [ $successes -ge 3 ] && [ ! -f "$screenshot.done" ]; then
     drv post "$title" 0x111 32773 0 >/dev/null # the tray's Configure: show the dialog
+    drv move "$title" 20 10 0 0 >/dev/null
     sleep 1
     import -window root "$screenshot" 2>/dev/null && echo "screenshot: $screenshot"
+    id=$(xwininfo -name "$history" 2>/dev/null | awk '/Window id/ { print $4 }')
+    [ -n "$id" ] && import -window "$id" "$history_shot" 2>/dev/null && echo "history: $history_shot"
     touch "$screenshot.done"
   fi
   sleep 1

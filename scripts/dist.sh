@@ -21,7 +21,13 @@ sed "s/@VERSION@/$version/g" "$root/installer/README.txt" | sed 's/$/\r/' >"$sta
 # upgrade; set it in the Upgrade table's row of older versions.
 msiinfo export "$out/$name.msi" Upgrade | sed 's/\r$//' |
   awk -F'\t' 'BEGIN { OFS = "\t" } NR > 3 && $7 == "OLDERFOUND" { $5 = $5 + 1 } { print }' >"$stage/Upgrade.idt"
-msibuild "$out/$name.msi" -i "$stage/Upgrade.idt"
+# Nor does it write the MsiServiceConfig tables: the service's SID, its
+# privileges and its restarts go in here, configured after the service's
+# install and before its start (Windows Installer 5, Windows 7 and later).
+msiinfo export "$out/$name.msi" InstallExecuteSequence | sed 's/\r$//' >"$stage/InstallExecuteSequence.idt"
+printf 'MsiConfigureServices\tVersionNT>=601\t5850\n' >>"$stage/InstallExecuteSequence.idt"
+msibuild "$out/$name.msi" -i "$stage/Upgrade.idt" -i "$stage/InstallExecuteSequence.idt" \
+  -i "$root/installer/MsiServiceConfig.idt" -i "$root/installer/MsiServiceConfigFailureActions.idt"
 (cd "$stage" && cmake -E tar cf "../$name.zip" --format=zip horalux.exe horalux.htm README.txt)
 
 # --- Checks ---
@@ -40,11 +46,23 @@ table() { msiinfo export "$out/$name.msi" "$1" | tail -n +4 | tr -d '\r'; }
 property() { table Property | awk -F'\t' -v p="$1" '$1 == p { print $2 }'; }
 [ "$(property ProductVersion)" = "$version" ] || fail "the MSI's ProductVersion is $(property ProductVersion)"
 [ "$(property UpgradeCode)" = "{8a78c38d-54cd-409a-8854-ba0bc322f4a9}" ] || fail "the upgrade code changed"
-[ "$(table File | cut -f 3 | sort | xargs)" = "horalux.exe horalux.exe horalux.htm" ] || fail "MSI files: $(table File | cut -f 3 | xargs)"
+# Each installed file comes from one component: the service's copy lies in a folder of its own.
+placed=$({ table Component | cut -f 1,3; table File | cut -f 2,3 | sed 's/^/F:/'; } |
+  awk -F'\t' '!/^F:/ { folder[$1] = $2; next } { print folder[substr($1, 3)] "/" $2 }' | sort | xargs)
+[ "$placed" = "INSTALLDIR/horalux.exe INSTALLDIR/horalux.htm SERVICEDIR/horalux.exe" ] || fail "MSI files: $placed"
 table ServiceInstall | grep -qP '^Service\tHoralux\tHoralux GPS clock\t16\t2\t1\t.*NT AUTHORITY\\LocalService\t\t/service\tServiceProgram\t' ||
   fail "the service is not installed as agreed: $(table ServiceInstall)"
 [ "$(table FeatureComponents | grep -c ServiceProgram)" = 1 ] && table Feature | grep -qP '^Service\t.*\t1000\t' ||
   fail "the service is no optional feature"
+table MsiServiceConfig | grep -qP '^\w+\tHoralux\t5\t5\t1\tServiceProgram$' &&
+  table MsiServiceConfig | grep -qP '^\w+\tHoralux\t5\t6\tSeSystemtimePrivilege\[~\]SeChangeNotifyPrivilege\tServiceProgram$' ||
+  fail "the service gets no SID of its own or keeps privileges it does not need: $(table MsiServiceConfig)"
+table MsiServiceConfigFailureActions |
+  grep -qP '^\w+\tHoralux\t5\t86400\t\t\t1\[~\]1\[~\]1\t60000\[~\]60000\[~\]60000\tServiceProgram$' ||
+  fail "the service is not restarted after a failure: $(table MsiServiceConfigFailureActions)"
+table InstallExecuteSequence | awk -F'\t' '{ at[$1] = $3 }
+  END { exit !(at["InstallServices"] < at["MsiConfigureServices"] && at["MsiConfigureServices"] < at["StartServices"]) }' ||
+  fail "the service is not configured between its install and its start"
 table Shortcut | grep -qP '^Horalux\tProgramMenuFolder\tHoralux\t' || fail "no Start-menu shortcut"
 table Upgrade | grep -qP '\t257\t\tOLDERFOUND$' || fail "older versions are not upgraded with their features"
 rm -rf "$stage/payload" && msiextract -C "$stage/payload" "$out/$name.msi" >/dev/null
@@ -54,5 +72,5 @@ done
 [ "$(cmake -E tar tf "$out/$name.zip" | sort | xargs)" = "README.txt horalux.exe horalux.htm" ] ||
   fail "zip holds: $(cmake -E tar tf "$out/$name.zip" | xargs)"
 
-printf 'dist: %s\n' "horalux.exe $size bytes" \
-  "$name.msi $(stat -c %s "$out/$name.msi") bytes" "$name.zip $(stat -c %s "$out/$name.zip") bytes"
+echo "dist: horalux.exe $size bytes, $out/$name.msi $(stat -c %s "$out/$name.msi") bytes," \
+  "$out/$name.zip $(stat -c %s "$out/$name.zip") bytes"

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "files/Settings.h"
+#include "sync/Settings.h"
 #include "service/ServiceLog_win32.h"
 #include "sync/SyncControl.h"
 #include "sync/SyncThread_win32.h"
@@ -86,9 +86,9 @@ private:
 void StartFromSettings(ServiceLog& log, SyncControl& control, Win32SyncRuntime& runtime, OffsetFeed& feed) {
     const Settings settings = LoadSettings(Application::Instance().Profile());
     log.Write(IDS_SETTINGS_READ, "Settings read: port " + settings.port + ", period " + settings.period +
-                                     (settings.feedWindowsTime ? " s; the samples go to Windows Time." : " s."));
-    runtime.SetFeed(settings.feedWindowsTime ? &feed : nullptr);
-    control.StartSync(settings.period, settings.port, settings.precise);
+                                     (settings.sync.feedsWindowsTime ? " s; the samples go to Windows Time." : " s."));
+    runtime.SetFeed(settings.sync.feedsWindowsTime ? &feed : nullptr);
+    control.StartSync(settings.period, settings.port, settings.sync);
 }
 
 // Until a stop or shutdown request: a worker retrying every failure, woken at

@@ -15,9 +15,22 @@ public:
 
 constexpr uint64_t kServiceLogBound = 1024 * 1024;
 
-// Appends one whole line, first rotating when the line would take the
-// current file over `bound`. A line is never split, and a line longer than
-// the bound gets a file of its own. When the rotation fails (a reader holds
-// the previous file without sharing its deletion) the line still goes to the
-// current file: better over the bound than lost.
-bool AppendLogLine(RotatingFiles& files, const std::string& line, uint64_t bound = kServiceLogBound);
+// Appends whole lines, first rotating when a line would take the current file
+// over the bound. A line is never split, and a line longer than the bound
+// gets a file of its own. While rotations fail (a reader holds the previous
+// file without sharing its deletion) lines still go to the current file, up
+// to twice the bound; then the file gets one notice and nothing more until a
+// rotation succeeds.
+class BoundedLog {
+public:
+    enum class Outcome { Written, Failed, Full, LeftOut };   // Full: the notice went in instead
+
+    explicit BoundedLog(RotatingFiles& files, uint64_t bound = kServiceLogBound) : files_(files), bound_(bound) {}
+
+    Outcome Append(const std::string& line, const std::string& notice);
+
+private:
+    RotatingFiles& files_;
+    uint64_t bound_;
+    bool full_ = false;
+};

@@ -3,7 +3,9 @@
 #include <windows.h>
 
 #include "clocklink/SystemError.h"
+#include "service/FileSecurity_win32.h"
 #include "service/HoraluxService_win32.h"
+#include "service/InstallLocation.h"
 #include "service/LogFolder_win32.h"
 #include "service/ServiceLogPath_win32.h"
 #include "window/Handles_win32.h"
@@ -53,6 +55,20 @@ bool Configure(SC_HANDLE service) {
            (ChangeServiceConfig2W(service, SERVICE_CONFIG_SERVICE_SID_INFO, &sid) || !known());
 }
 
+// The program file, its folder and each folder above it up to the root; one
+// that cannot be read has no owner, which the check refuses.
+std::vector<PathObject> ReadProgramPath(std::string at) {
+    std::vector<PathObject> path;
+    for (;;) {
+        const KernelHandle object = OpenUnfollowed(at, READ_CONTROL | FILE_READ_ATTRIBUTES);
+        path.push_back(object ? ReadPathObject(object.Get()) : PathObject{});
+        const size_t slash = at.find_last_of('\\');
+        if (slash == std::string::npos || slash + 1 == at.size()) return path;
+        at.erase(slash);
+        if (at.size() == 2 && at[1] == ':') at += '\\';   // the drive's root
+    }
+}
+
 // The executable's message table gives Event Viewer the lines' texts.
 LSTATUS RegisterEventSource(const std::string& exePath) {
     RegistryKey key;
@@ -75,6 +91,14 @@ ServiceSetupResult InstallService(const std::string& exePath, std::string& messa
     const ServiceHandle manager = OpenManager("Installing", message, result);
     if (!manager) return result;
 
+    if (OthersCanChange(ReadProgramPath(exePath), MachineOwners())) {
+        message = std::string(kServiceText) + "was not installed: others than SYSTEM, the Administrators and "
+                  "TrustedInstaller could change " + exePath + " or a folder it lies in, and the service would run "
+                  "what they put there. Copy horalux.exe into a folder under Program Files (or install the MSI "
+                  "package) and run /install-service from there.";
+        return ServiceSetupResult::UnsafeLocation;
+    }
+
     const std::string command = "\"" + exePath + "\" /service";
     ServiceHandle service(CreateServiceA(manager.Get(), HORALUX_SERVICE_NAME, "Horalux GPS clock",
                                          SERVICE_CHANGE_CONFIG | SERVICE_START | DELETE, SERVICE_WIN32_OWN_PROCESS,
@@ -88,10 +112,11 @@ ServiceSetupResult InstallService(const std::string& exePath, std::string& messa
 
     const std::string logPath = ServiceLogPath();
     uint32_t folderError = 0;
+    std::string movedTo;
     DWORD error = ERROR_SUCCESS;
     if (!Configure(service.Get())) error = GetLastError();
     if (!error) error = static_cast<DWORD>(RegisterEventSource(exePath));
-    if (!error && !SecureLogFolder(logPath.substr(0, logPath.rfind('\\')), folderError)) error = folderError;
+    if (!error && !SecureLogFolder(logPath, folderError, movedTo)) error = folderError;
     if (error) {
         DeleteService(service.Get());
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, kEventSourceKey);
@@ -101,6 +126,8 @@ ServiceSetupResult InstallService(const std::string& exePath, std::string& messa
         return Fail("is installed but did not start: ", GetLastError(), message);
     message = std::string(kServiceText) + "is installed and running. It writes its lines to " + logPath +
               " and to the Application event log.";
+    if (!movedTo.empty())
+        message += " What stood at its log folder's place was not the service's and was moved to " + movedTo + ".";
     return ServiceSetupResult::Done;
 }
 

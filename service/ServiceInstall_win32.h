@@ -7,11 +7,14 @@ enum class ServiceSetupResult {
     NothingToDo = 1,      // already installed, or not installed
     NeedsAdministrator = 2,
     Failed = 3,
+    UnsafeLocation = 4,   // others could change the program the service would run
 };
 
 // Registers the service (automatic start, LocalService, restart on failure,
 // only the privileges it needs) with its event source and log folder, then
-// starts it. `message` tells the user what happened.
+// starts it; not when anyone but SYSTEM, the Administrators and
+// TrustedInstaller could change the program at exePath. `message` tells the
+// user what happened.
 ServiceSetupResult InstallService(const std::string& exePath, std::string& message);
 
 // Stops the service (a few seconds at most), deletes it and its event source.

@@ -8,6 +8,7 @@ uint64_t ServiceLogFollower::ReadFrom(const LogFileFacts& file) {
         partial_.clear();
     }
     following_ = true;
+    distrusted_ = false;
     identity_ = file.identity;
     if (file.size - offset_ > kMaxRead) {
         offset_ = file.size - kMaxRead;
@@ -22,8 +23,10 @@ std::vector<ServiceLogEntry> ServiceLogFollower::Take(const std::string& bytes) 
     std::vector<ServiceLogEntry> entries;
     size_t start = 0;
     for (size_t end; (end = partial_.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        // A piece kept from the last poll and this read together can be longer
+        // than one read could ever hold: no line of the service's.
         ServiceLogEntry entry;
-        if (ParseServiceLogLine(partial_.substr(start, end + 2 - start), entry)) {
+        if (end + 2 - start <= kMaxRead && ParseServiceLogLine(partial_.substr(start, end + 2 - start), entry)) {
             lastId_ = entry.id;
             entries.push_back(entry);
         }
@@ -37,4 +40,15 @@ std::vector<ServiceLogEntry> ServiceLogFollower::Take(const std::string& bytes) 
         if (entries.size() > kFirstLines) entries.erase(entries.begin(), entries.end() - kFirstLines);
     }
     return entries;
+}
+
+std::vector<ServiceLogEntry> ServiceLogFollower::Distrust(const LogFileFacts& file) {
+    following_ = true;
+    identity_ = file.identity;
+    offset_ = file.size;
+    partial_.clear();
+    if (distrusted_) return {};
+    distrusted_ = true;
+    lastId_ = IDS_LOG_UNTRUSTED;
+    return {{"", "", IDS_LOG_UNTRUSTED, TEXT_LOG_UNTRUSTED}};
 }

@@ -5,6 +5,12 @@
 
 #include "service/ServiceLogLine.h"
 
+// The window's line for a log file that someone other than the service
+// could have written.
+#define IDS_LOG_UNTRUSTED 192
+#define TEXT_LOG_UNTRUSTED \
+    "The service's log cannot be trusted: its file is not owned by SYSTEM, the Administrators or the service. Its lines are not shown."
+
 // The log file as one poll finds it. The identity tells a file that replaced
 // it (a rotation) from the one read before.
 struct LogFileFacts {
@@ -30,6 +36,10 @@ public:
     // The entries completed by these bytes; lines that are no entry (a line
     // cut by a bounded read among them) are skipped.
     std::vector<ServiceLogEntry> Take(const std::string& bytes);
+    // Instead of ReadFrom and Take for a file whose owner is not trusted: none
+    // of its lines, and at the first such poll one entry (without date and
+    // time) saying so. Lines written after it are shown once it is trusted.
+    std::vector<ServiceLogEntry> Distrust(const LogFileFacts& file);
 
     // The identifier of the last entry seen, 0 before any.
     int LastId() const { return lastId_; }
@@ -37,6 +47,7 @@ public:
 private:
     bool following_ = false;
     bool firstRead_ = true;
+    bool distrusted_ = false;
     uint64_t identity_ = 0;
     uint64_t offset_ = 0;
     std::string partial_;

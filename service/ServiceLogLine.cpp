@@ -15,6 +15,22 @@ bool IsStamp(const std::string& s, const char* pattern) {
     return true;
 }
 
+// Up to 12 digits at `at` (more than 30 years in milliseconds); the position after them, or npos.
+size_t ReadNumber(const std::string& s, size_t at, int64_t& value) {
+    size_t end = at;
+    value = 0;
+    while (end < s.size() && end - at < 13 && std::isdigit(static_cast<unsigned char>(s[end])))
+        value = value * 10 + (s[end++] - '0');
+    return end == at || end - at > 12 ? std::string::npos : end;
+}
+
+bool Follows(const std::string& s, size_t& at, const char* text) {
+    const std::string t = text;
+    if (at == std::string::npos || s.compare(at, t.size(), t) != 0) return false;
+    at += t.size();
+    return true;
+}
+
 }  // namespace
 
 std::string FormatServiceLogLine(const ServiceLogEntry& entry) {
@@ -45,8 +61,30 @@ bool ParseServiceLogLine(const std::string& line, ServiceLogEntry& entry) {
 }
 
 std::string OffsetSuffix(int64_t offsetMs, int64_t withinMs, bool restarted) {
-    return std::string(" offset ") + (offsetMs < 0 ? "-" : "+") +
-           std::to_string(offsetMs < 0 ? -offsetMs : offsetMs) + " ms" +
+    // Negated unsigned: the smallest offset has no positive counterpart.
+    const uint64_t magnitude = offsetMs < 0 ? 0 - static_cast<uint64_t>(offsetMs) : static_cast<uint64_t>(offsetMs);
+    return std::string(" offset ") + (offsetMs < 0 ? "-" : "+") + std::to_string(magnitude) + " ms" +
            (withinMs < 0 ? "" : " (within " + std::to_string(withinMs) + " ms" +
                                    (restarted ? ", estimate restarted)" : ")"));
+}
+
+bool ParseOffsetSuffix(const std::string& text, int64_t& offsetMs, int64_t& withinMs) {
+    size_t at = text.rfind(" offset ");
+    if (at == std::string::npos) return false;
+    at += 8;
+    if (at >= text.size() || (text[at] != '+' && text[at] != '-')) return false;
+    const bool negative = text[at++] == '-';
+    int64_t offset = 0, within = -1;
+    at = ReadNumber(text, at, offset);
+    if (!Follows(text, at, " ms")) return false;
+    if (at < text.size()) {
+        if (!Follows(text, at, " (within ") || (at = ReadNumber(text, at, within)) == std::string::npos ||
+            !Follows(text, at, " ms"))
+            return false;
+        Follows(text, at, ", estimate restarted");
+        if (!Follows(text, at, ")") || at != text.size()) return false;
+    }
+    offsetMs = negative ? -offset : offset;
+    withinMs = within;
+    return true;
 }

@@ -27,3 +27,7 @@ bool ParseServiceLogLine(const std::string& line, ServiceLogEntry& entry);
 // truth lies within that far of it either way (none when negative), and
 // ", estimate restarted" in the brackets when a reply contradicted it.
 std::string OffsetSuffix(int64_t offsetMs, int64_t withinMs = -1, bool restarted = false);
+
+// The offset and margin back from the end of a line that OffsetSuffix ended
+// (withinMs -1 when none is stated); false for anything else.
+bool ParseOffsetSuffix(const std::string& text, int64_t& offsetMs, int64_t& withinMs);

@@ -1,6 +1,12 @@
 #include "service/ServiceLogTail_win32.h"
 
+#include "service/Accounts.h"
+#include "service/FileSecurity_win32.h"
 #include "window/Handles_win32.h"
+
+ServiceLogTail::ServiceLogTail(std::string path) : path_(std::move(path)), trusted_(MachineOwners()) {
+    trusted_.push_back(SID_HORALUX_SERVICE);
+}
 
 std::vector<ServiceLogEntry> ServiceLogTail::Poll() {
     const KernelHandle file(CreateFileA(path_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -13,6 +19,7 @@ std::vector<ServiceLogEntry> ServiceLogTail::Poll() {
     facts.size = (uint64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
     // The renamed file keeps its index while it lives, so the new one cannot have it.
     facts.identity = (uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    if (!IsOneOf(OwnerOf(file.Get()), trusted_)) return follower_.Distrust(facts);
     const uint64_t from = follower_.ReadFrom(facts);
     if (from >= facts.size) return {};
 

@@ -1,79 +1,117 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
-// One good reply of the clock, in the PC's milliseconds since 1970: when the
-// time command started going out, the last moment the reply's end had not
-// been seen yet (at the latest its last byte going out), the moment it was
-// seen, and the second the reply named (placed on the date nearest the PC's).
-// `tick` is the tick counter at `seen`.
-struct ClockReading {
-    int64_t sent = 0, notYetSeen = 0, seen = 0, namedSecond = 0;
-    uint32_t tick = 0;
+// The PC clock and the counter, read one right after the other, in
+// microseconds. The counter measures elapsed time; the PC clock may be
+// stepped by anyone, so their difference between two stamps tells how far
+// the PC clock moved besides the time that passed.
+struct Stamp {
+    int64_t pc = 0;        // UTC since 1970
+    int64_t counter = 0;   // only differences mean anything
 };
 
-// The PC clock's offset from GPS time (PC minus GPS, in ms) as the interval
-// that every reply so far allows. A whole-second reply bounds the offset to
-// about a second; replies at other phases of the second cut that down. Two
-// readings of a reply are kept: "composed somewhere in the second it names"
-// (always true) and "composed at that second's start", far narrower, which
-// is believed once replies have come late enough to show a clock that waits
-// for the next second.
+// What one reply tells: the clock composed it between `earliest` and
+// `latest` (PC time, as of stamp `at`) and named `second` (UTC, on the date
+// nearest the PC's). All in microseconds.
+struct ClockReading {
+    int64_t earliest = 0, latest = 0, second = 0;
+    Stamp at;
+};
+
+// The PC clock minus GPS time, in microseconds.
+struct OffsetInterval {
+    int64_t lo = 0, hi = 0;
+    int64_t Width() const { return hi - lo; }
+    int64_t Middle() const { return lo + (hi - lo) / 2; }
+    // How far from `point` the interval reaches on its wider side.
+    int64_t Within(int64_t point) const { return point - lo > hi - point ? point - lo : hi - point; }
+};
+
+// The PC clock's offset from GPS time, from the readings kept so far, each
+// carried to the present by how far the PC clock moved against the counter
+// since it was taken, widened by what drift could have added.
+//
+// A reading bounds the offset in one of two ways. For any clock, the moment
+// of composition lay somewhere in the second it named. A clock that waits
+// for the next second composes at that second's start, a far narrower
+// bound; it is used only once the replies show such a clock: they come at
+// one phase of the PC's second, whenever the command went out.
+//
+// No single reply is trusted: a reply may name a wrong second and still fit
+// what is kept. The interval stated is what remains true if any one kept
+// reading is wrong. A reading that contradicts the rest is held apart until
+// the next reading tells which side was wrong.
 class OffsetEstimator {
 public:
-    static constexpr int64_t kTransmitMs = 14;    // 14 bytes of 10 bits at 9600 baud: 14.6 ms
-    static constexpr int64_t kLateMs = 21;        // the rest of that, and an adapter holding bytes back
-    static constexpr int64_t kTimerStepMs = 16;   // tick counter and system time move in 15.6 ms steps
+    static constexpr int64_t kSecondUs = 1000000;
     static constexpr int64_t kDriftPpm = 200;
-    static constexpr int64_t kWantedWidthMs = 200;   // narrower: no more readings needed
-    static constexpr int64_t kCheckWidthMs = 400;    // narrower: check both ends first
-    static constexpr int64_t kCheckMarginMs = 100;   // checks go this far outside the interval
-    static constexpr int64_t kWaitedMs = 200;   // a reply this much later than the quickest waited
+    static constexpr int64_t kNextSecondSlackUs = 5000;   // from the second's start to composing
+    static constexpr int64_t kClusterUs = 50000;          // replies of such a clock arrive this close
+    static constexpr int64_t kSpreadUs = 400000;          // ... for commands at least this far apart
+    static constexpr size_t kToClassify = 5;
+    static constexpr int64_t kQuickUs = 100000;           // a clock that answers at once does within this
+    static constexpr size_t kKept = 16;
+    static constexpr uint64_t kOutlived = 32;   // readings after which none is kept
+    static constexpr int64_t kAmbiguousUs = 900000;   // no narrower for a clock that waits for the second
+    static constexpr int64_t kSpreadStepUs = 200000;  // between commands while the clock is not known
+    static constexpr int64_t kGuessedUs = 200000;     // wider, and the point is guessed at the upper end
 
-    // False when the reply contradicted everything carried, which then
-    // starts again from this reply alone.
-    bool Add(const ClockReading& reading);
-    // The PC clock was stepped by stepMs (new minus old).
-    void Shift(int64_t stepMs);
+    // pairErrorUs: how far a stamp's two readings may disagree; lagUs: how
+    // long after composing a reply a prompt line has it counted as read.
+    explicit OffsetEstimator(int64_t pairErrorUs = 1000, int64_t lagUs = 10000)
+        : pairErrorUs_(pairErrorUs), lagGuessUs_(lagUs) {}
 
-    int64_t OffsetMs() const;   // the middle of the best interval
-    int64_t WidthMs() const;
-    // Narrow enough to set from. A clock that answers at once needs both
-    // checks too.
-    bool Settled() const { return WidthMs() <= kWantedWidthMs && (checks_ >= 2 || &Best() == &atStart_); }
-    void StartAttempt() { checks_ = 0; }
-    // How long to wait, from PC time pcNow, before sending the time command
-    // so that the clock composes its reply where, by the estimate, a second
-    // starts: the second it names then tells on which side of that point the
-    // offset lies. The point is the middle, but once the interval is narrow
-    // it is first checked just outside either end, so that a change it
-    // missed (a jump of the PC clock) shows as a contradiction.
-    uint32_t ProbeDelayMs(int64_t pcNow) const;
+    enum class Verdict { Agreed, Suspect, Restarted };
+    Verdict Add(const ClockReading& reading);
+
+    struct Estimate {
+        bool known = false;     // two readings or more agree
+        OffsetInterval truth;   // holds the offset unless two kept readings are wrong
+        int64_t point = 0;      // where in it the offset most likely lies
+    };
+    Estimate At(const Stamp& now) const;
+
+    // The PC time at which the next command's last byte is best sent: where
+    // its reply splits what is known. Not before now, nor after `latest`
+    // (then the time in reach whose phase of the second is nearest).
+    int64_t NextCommandAt(const Stamp& now, int64_t latest = INT64_MAX) const;
+
+    // A time command went out at `at` (its PC time and counter), whether or
+    // not its reply came in time: the next spread one goes elsewhere.
+    void Commanded(const Stamp& at) { commanded_ = at; }
+
+    bool WaitsForSecond() const { return waitsForSecond_; }
+    // How long the reply to a command sent at `sentAt` may take, for a clock
+    // that waits for the second: until it starts (a second when unknown).
+    int64_t ReplyWithinUs(const Stamp& now, int64_t sentAt) const;
+    bool HasSuspect() const { return hasSuspect_; }
+    size_t Count() const { return kept_.size(); }
 
 private:
-    struct Interval {
-        int64_t lo, hi;
-    };
-    // Replies came late at times, yet nearly all fit a composition at the
-    // second's start: a clock that waits for the next second.
-    bool WaitsForSecond() const { return lateReplies_ >= 2 && startBreaks_ * 4 < startFits_; }
-    // Until the clock is known, the first reply alone is read as composed at
-    // the second's start: a set from it is never worse than one to the whole
-    // second.
-    const Interval& Best() const {
-        const bool unknown = quickReplies_ + lateReplies_ < kKnownAfter;
-        return WaitsForSecond() || (unknown && readings_ == 1) ? atStart_ : any_;
-    }
+    // How a reading bounds the offset: the clock composed somewhere in the
+    // second it named, at its start, or (a guess, never stated) right before
+    // its bytes came.
+    enum class Model { AnyTime, SecondStart, Promptly };
+    OffsetInterval Bounds(const ClockReading& r, const Stamp& now, Model model) const;
+    std::vector<OffsetInterval> Kept(const Stamp& now, Model model) const;
+    Model Stated() const { return waitsForSecond_ ? Model::SecondStart : Model::AnyTime; }
+    void Classify(const Stamp& now);
+    void Prune(const Stamp& now);
+    // Just before where a waiting clock's second starts, by the newest reading.
+    int64_t BoundaryAhead(const Stamp& now) const;
 
-    static constexpr int kKnownAfter = 5;   // replies
-    bool Checking() const { return known_ && any_.hi - any_.lo <= kCheckWidthMs && checks_ < 2; }
-    bool known_ = false;
-    Interval any_{0, 0}, atStart_{0, 0};
-    int readings_ = 0;       // since the last restart
-    int checks_ = 0;         // of the ends, this attempt
-    int startFits_ = 0, startBreaks_ = 0;
-    int lateReplies_ = 0, quickReplies_ = 0;
-    int64_t quickest_ = INT64_MAX;   // from the command to the reply's end
-    uint32_t lastTick_ = 0;
-    int64_t lastSeen_ = 0;   // moved with every step, like the offset
-    int64_t leadMs_ = 0;     // from the command to the reply's composition
+    // A kept reading, numbered in the order readings came.
+    struct Held : ClockReading {
+        Held(const ClockReading& r, uint64_t n) : ClockReading(r), serial(n) {}
+        uint64_t serial;
+    };
+    int64_t pairErrorUs_, lagGuessUs_;
+    std::vector<Held> kept_;
+    uint64_t added_ = 0;
+    Stamp commanded_;
+    ClockReading suspect_;
+    bool hasSuspect_ = false;
+    bool waitsForSecond_ = false, answersAtOnce_ = false;
 };

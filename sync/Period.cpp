@@ -21,3 +21,13 @@ uint32_t PeriodMilliseconds(int seconds) {
     const unsigned long long ms = static_cast<unsigned long long>(seconds) * 1000ULL;
     return ms > kLongestTimerMs ? kLongestTimerMs : static_cast<uint32_t>(ms);
 }
+
+int64_t MaxStepMilliseconds(const std::string& text) {
+    if (text.empty() || text.size() > 9) return kDefaultMaxStepMs;
+    int64_t seconds = 0;
+    for (const char c : text) {
+        if (!std::isdigit(static_cast<unsigned char>(c))) return kDefaultMaxStepMs;
+        seconds = seconds * 10 + (c - '0');
+    }
+    return seconds * 1000;
+}

@@ -13,3 +13,10 @@ int ParsePeriodSeconds(const std::string& text);
 uint32_t PeriodMilliseconds(int seconds);
 
 const uint32_t kLongestTimerMs = 0x7FFFFFFF;
+
+// [Update] MaxStep, in seconds: a whole number, 0 turning the bound off.
+// Anything else (a typo, a sign, blanks) keeps the default rather than
+// lifting the bound.
+int64_t MaxStepMilliseconds(const std::string& text);
+
+const int64_t kDefaultMaxStepMs = 1000000;

@@ -21,6 +21,11 @@
 #define IDS_RESOURCE_FAILED    166
 #define IDS_STOPPED            167
 #define IDS_INSTALL_SERVICE    168
+#define IDS_CLOCK_STEPPED      172
+#define IDS_LARGE_STEP         173
+#define IDS_SET_NOT_TAKEN      174
+#define IDS_WINDOWS_TIME_RIVAL 175
+#define IDS_NOT_AGREED         176
 #define IDS_SAMPLE_SENT        180
 #define IDS_SAMPLE_TOO_WIDE    181
 #define IDS_SAMPLE_NOT_TAKEN   182
@@ -42,6 +47,11 @@
 #define TEXT_THREAD_FAILED      "Win32 failed to created a new thread.  "
 #define TEXT_RESOURCE_FAILED    "Windows failed to created a necessary resource.  This application is aborting."
 #define TEXT_STOPPED            "Stopped setting time."
+#define TEXT_CLOCK_STEPPED      "The PC clock was changed by something else (%s)."
+#define TEXT_LARGE_STEP         "The GPS clock differs from the PC clock by %s; the clock is set once it says so three times running."
+#define TEXT_SET_NOT_TAKEN      "Windows reported the time set, but the PC clock did not move by the %s asked."
+#define TEXT_WINDOWS_TIME_RIVAL "Windows Time also sets this PC's clock from the network, and the two will fight: set its type to NoSync (w32tm /config /syncfromflags:NO /update), or let Horalux feed Windows Time (horalux.exe /windows-time on)."
+#define TEXT_NOT_AGREED         "The clock's replies do not agree yet; the PC clock was not set."
 #define TEXT_SAMPLE_SENT        "Sample sent:"
 #define TEXT_SAMPLE_TOO_WIDE    "No sample sent: the estimate is not yet narrower than 500 ms."
 #define TEXT_SAMPLE_NOT_TAKEN   "The sample could not be handed to Windows Time."

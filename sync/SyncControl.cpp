@@ -18,7 +18,7 @@ SyncControl::~SyncControl() {
     WaitForWorker(false);
 }
 
-void SyncControl::StartSync(const std::string& periodText, const std::string& port, bool precise) {
+void SyncControl::StartSync(const std::string& periodText, const std::string& port, const SyncOptions& options) {
     const int seconds = ParsePeriodSeconds(periodText);
     if (seconds < 1) {
         host_.ShowMessage(IDS_PERIOD_TOO_SMALL, "");
@@ -42,7 +42,9 @@ void SyncControl::StartSync(const std::string& periodText, const std::string& po
     state->flags = SYNC_STOPPED;
     state->portName = port;
     state->retryAfterMs = retryFailures_ ? PeriodMilliseconds(seconds) : 0;
-    state->precise = precise;
+    state->periodMs = PeriodMilliseconds(seconds);
+    state->precise = options.precise;
+    state->maxStepMs = options.maxStepMs;
     state->workerAlive = true;
     state_ = state;
 
@@ -56,9 +58,17 @@ void SyncControl::StartSync(const std::string& periodText, const std::string& po
         return;
     }
 
+    // Two keepers of one clock undo each other's sets.
+    if (!options.feedsWindowsTime && runtime_.WindowsTimeSyncsFromNetwork()) LogText(IDS_WINDOWS_TIME_RIVAL, TEXT_WINDOWS_TIME_RIVAL);
     host_.ArmPeriodTimer(PeriodMilliseconds(seconds));
     runtime_.SetWakeEvent();
     host_.UpdateControls();
+}
+
+void SyncControl::LogText(int id, const char* fallback) {
+    std::string text;
+    if (!lookup_(id, text)) text = fallback;
+    host_.LogStatus(text);
 }
 
 void SyncControl::StopSync() {
@@ -69,13 +79,11 @@ void SyncControl::StopSync() {
 }
 
 void SyncControl::OnStatus(const SyncStatus& status) {
-    host_.LogStatus(StatusLineText(status, lookup_));
+    const std::string line = StatusLineText(status, lookup_);
+    host_.LogStatus(line);
+    host_.OnResult(status, line);
     // Refused for want of the privilege, which the service holds.
-    if (status.id == IDS_SET_TIME_FAILED && status.error == kPrivilegeNotHeld) {
-        std::string hint;
-        if (!lookup_(IDS_INSTALL_SERVICE, hint)) hint = TEXT_INSTALL_SERVICE;
-        host_.LogStatus(hint);
-    }
+    if (status.id == IDS_SET_TIME_FAILED && status.error == kPrivilegeNotHeld) LogText(IDS_INSTALL_SERVICE, TEXT_INSTALL_SERVICE);
     host_.UpdateControls();
 }
 

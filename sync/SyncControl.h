@@ -4,6 +4,7 @@
 #include <string>
 
 #include "clocklink/Ticker.h"
+#include "sync/Period.h"
 #include "sync/StatusLine.h"
 #include "sync/SyncStatus.h"
 #include "sync/SyncThreadState.h"
@@ -22,6 +23,8 @@ public:
     virtual void ArmPeriodTimer(uint32_t milliseconds) = 0;
     virtual void KillPeriodTimer() = 0;
     virtual void UpdateControls() = 0;
+    // A worker's status, after its line was logged.
+    virtual void OnResult(const SyncStatus& /*status*/, const std::string& /*line*/) {}
 };
 
 // Starting the worker thread, waking it and bringing its statuses back to
@@ -35,6 +38,15 @@ public:
     virtual bool LaunchWorker(const std::shared_ptr<SyncThreadState>& state, CWin32Error& failure) = 0;
     virtual void SetWakeEvent() = 0;
     virtual Ticker& Clock() = 0;
+    // Whether Windows Time sets this PC's clock from the network too.
+    virtual bool WindowsTimeSyncsFromNetwork() = 0;
+};
+
+// How the worker sets the clock, from the settings.
+struct SyncOptions {
+    bool precise = true;            // from the offset estimate rather than to the whole second
+    int64_t maxStepMs = kDefaultMaxStepMs;   // a larger step needs the clock to say it three times (0: any)
+    bool feedsWindowsTime = false;  // the estimate goes to Windows Time, which sets the clock
 };
 
 // The synchronisation runtime on the user-interface thread: Start, Stop, the
@@ -55,8 +67,7 @@ public:
     SyncControl(const SyncControl&) = delete;
     SyncControl& operator=(const SyncControl&) = delete;
 
-    // precise: sets from the offset estimate rather than to the whole second.
-    void StartSync(const std::string& periodText, const std::string& portText, bool precise = true);
+    void StartSync(const std::string& periodText, const std::string& portText, const SyncOptions& options = {});
     void StopSync();
     void OnPeriodTick() { runtime_.SetWakeEvent(); }
     void OnStatus(const SyncStatus& status);
@@ -66,6 +77,7 @@ public:
 
 private:
     void RequestStop();
+    void LogText(int id, const char* fallback);
     // Up to kStopWaitMs for the worker to end.
     void WaitForWorker(bool showCountdown);
 

@@ -3,7 +3,10 @@
 // and posted status messages.
 #include <windows.h>
 
+#include <memory>
+
 #include "clocklink/DeviceRS232_win32.h"
+#include "sync/StatusQueue.h"
 #include "sync/SyncMessages.h"
 #include "sync/SystemClock.h"
 #include "sync/WorkerSeams.h"
@@ -74,16 +77,18 @@ inline void BroadcastTimeChangeToWindows() {
                         nullptr);
 }
 
+// Queues each status whole and tells the receiver to take it.
 class PostingStatusSink : public StatusSink {
 public:
-    explicit PostingStatusSink(HWND receiver) : receiver_(receiver) {}
+    PostingStatusSink(HWND receiver, std::shared_ptr<StatusQueue> queue) : receiver_(receiver), queue_(std::move(queue)) {}
     void Post(const SyncStatus& status) override {
-        PostMessageA(receiver_, WM_SYNC_STATUS, static_cast<WPARAM>(status.id),
-                     static_cast<LPARAM>(StatusDetail(status)));
+        queue_->Push(status);
+        PostMessageA(receiver_, WM_SYNC_STATUS, 0, 0);
     }
     void BroadcastTimeChange() override { BroadcastTimeChangeToWindows(); }
 
 private:
     HWND receiver_;
+    std::shared_ptr<StatusQueue> queue_;
 };
 

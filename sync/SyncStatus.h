@@ -17,23 +17,9 @@ struct SyncStatus {
     bool offsetRestarted = false;
 };
 
-// A status crosses threads as a window message of two numbers: the
-// identifier and one detail, the time set in seconds of the day with 151
-// (which never carries a code), the Win32 code otherwise.
-inline uint32_t StatusDetail(const SyncStatus& s) {
-    if (s.id == IDS_TIME_SET) return static_cast<uint32_t>((s.hour * 60 + s.minute) * 60 + s.second);
-    return s.error;
-}
-
-inline SyncStatus StatusFromMessage(int id, uint32_t detail) {
-    SyncStatus s;
-    s.id = id;
-    if (id != IDS_TIME_SET) {
-        s.error = detail;
-        return s;
-    }
-    s.hour = static_cast<int>(detail / 3600);
-    s.minute = static_cast<int>(detail / 60 % 60);
-    s.second = static_cast<int>(detail % 60);
-    return s;
+// Statuses whose text names a number of milliseconds: the step seen, the
+// difference refused, the step asked for (as the offset it was to undo).
+// They carry it in offsetMs.
+inline bool NamesMilliseconds(int id) {
+    return id == IDS_CLOCK_STEPPED || id == IDS_LARGE_STEP || id == IDS_SET_NOT_TAKEN;
 }

@@ -25,6 +25,8 @@ struct SyncThreadState {
     // service must; with no wake-up event it wakes itself after this long.
     uint32_t retryAfterMs = 0;      // written before the worker exists
     bool precise = true;            // sets from the offset estimate; false: to the whole second
+    uint32_t periodMs = 0;          // between wake-ups; an attempt ends before the next (0: not bounded)
+    int64_t maxStepMs = 1000000;    // a larger step needs the clock to say it three times (0: any step)
 
     // Set by Start before the thread exists, cleared by the worker as the last
     // thing it does: tells Stop whether there is anyone to wait for.

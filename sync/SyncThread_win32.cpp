@@ -6,6 +6,7 @@
 #include "sync/SyncMessages.h"
 #include "sync/SyncPlatform_win32.h"
 #include "sync/SyncWorker.h"
+#include "sync/WindowsTimeRival_win32.h"
 
 namespace {
 
@@ -16,7 +17,8 @@ struct WorkerHandover {
     KernelHandle event;
     DWORD eventError;
     HWND statusWindow;
-    StatusSink* sink;   // null: post to statusWindow
+    std::shared_ptr<StatusQueue> queue;
+    StatusSink* sink;   // null: queue and post to statusWindow
     OffsetFeed* feed;
 };
 
@@ -27,7 +29,7 @@ void __cdecl SyncThreadProc(void* arg) {
         CDeviceRS232 port;
         Win32SystemClock clock;
         HandedWakeEvent event(std::move(handover->event), handover->eventError);
-        PostingStatusSink posting(handover->statusWindow);
+        PostingStatusSink posting(handover->statusWindow, std::move(handover->queue));
         StatusSink& sink = handover->sink ? *handover->sink : posting;
         SyncWorkerDeps deps{port, SystemTicker(), clock, event, sink};
         deps.feed = handover->feed;
@@ -40,6 +42,7 @@ void __cdecl SyncThreadProc(void* arg) {
 class SentMessageTicker : public Ticker {
 public:
     uint32_t Now() override { return SystemTicker().Now(); }
+    int64_t CounterUs() override { return SystemTicker().CounterUs(); }
     void Sleep(uint32_t ms) override {
         const uint32_t start = Now();
         for (uint32_t elapsed = 0; elapsed < ms; elapsed = Now() - start) {
@@ -75,8 +78,9 @@ LRESULT CALLBACK Win32SyncRuntime::StatusProc(HWND window, UINT msg, WPARAM wp, 
     }
     auto* self = reinterpret_cast<Win32SyncRuntime*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     if (msg == WM_SYNC_STATUS && self != nullptr) {
-        if (self->control_ != nullptr)
-            self->control_->OnStatus(StatusFromMessage(static_cast<int>(wp), static_cast<uint32_t>(lp)));
+        // A status may open a message box, whose loop drains the rest meanwhile.
+        SyncStatus status;
+        while (self->control_ != nullptr && self->queue_->Pop(status)) self->control_->OnStatus(status);
         return 0;
     }
     return DefWindowProcA(window, msg, wp, lp);
@@ -84,12 +88,10 @@ LRESULT CALLBACK Win32SyncRuntime::StatusProc(HWND window, UINT msg, WPARAM wp, 
 
 bool Win32SyncRuntime::LaunchWorker(const std::shared_ptr<SyncThreadState>& state, CWin32Error& failure) {
     // What is still queued is the old worker's (its 167 above all): the new
-    // log starts without it. The new worker is not launched yet.
-    MSG stale;
-    while (PeekMessageA(&stale, window_.get(), WM_SYNC_STATUS, WM_SYNC_STATUS, PM_REMOVE)) {
-    }
-    auto handover =
-        std::make_unique<WorkerHandover>(WorkerHandover{state, KernelHandle(), ERROR_SUCCESS, window_.get(), workerSink_, feed_});
+    // log starts without it, in a queue of the new worker's.
+    queue_ = std::make_shared<StatusQueue>();
+    auto handover = std::make_unique<WorkerHandover>(
+        WorkerHandover{state, KernelHandle(), ERROR_SUCCESS, window_.get(), queue_, workerSink_, feed_});
     const HANDLE self = GetCurrentProcess();
     if (!DuplicateHandle(self, wakeEvent_.Get(), self, handover->event.Put(), SYNCHRONIZE | EVENT_MODIFY_STATE,
                          FALSE, 0))
@@ -109,4 +111,8 @@ void Win32SyncRuntime::SetWakeEvent() {
 Ticker& Win32SyncRuntime::Clock() {
     static SentMessageTicker ticker;
     return ticker;
+}
+
+bool Win32SyncRuntime::WindowsTimeSyncsFromNetwork() {
+    return ::WindowsTimeSyncsFromNetwork();
 }

@@ -20,6 +20,10 @@ struct SyncWorkerDeps {
     uint32_t finePollMs = CGpsClock::kFinePollMs;   // reply reads while timing its arrival
     // Given: each attempt hands its estimate on here and never sets the clock.
     OffsetFeed* feed = nullptr;
+    // How finely the ticker and the PC clock tell when something happened,
+    // and how far apart they may read when read together.
+    int64_t timerStepUs = 16000;
+    int64_t pairErrorUs = 16000;
 };
 
 // The worker loop: one clock read and clock set per wake-up until the running

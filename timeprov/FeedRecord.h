@@ -8,6 +8,9 @@
 // The pipe on which the Horalux service hands its estimates to its time
 // provider inside Windows Time.
 #define HORALUX_FEED_PIPE "\\\\.\\pipe\\Horalux.TimeSamples"
+// The one service that may write to it beside administrators: the Horalux
+// service, by its name with the service manager (HORALUX_SERVICE_NAME).
+#define HORALUX_FEED_SERVICE "Horalux"
 
 // One estimate as it crosses the pipe, one message each: little-endian,
 //    0 magic "HLXS"   4 version 1   6 size 40   8 sequence   12 flags

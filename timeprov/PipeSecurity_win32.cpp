@@ -5,7 +5,7 @@
 
 #include <cctype>
 
-#include "service/HoraluxService_win32.h"
+#include "timeprov/FeedRecord.h"
 
 namespace {
 
@@ -55,7 +55,7 @@ std::string ServiceSidText(const std::string& serviceName) {
 }
 
 LocalMemory FeedPipeSecurity() {
-    const std::string service = ServiceSidText(HORALUX_SERVICE_NAME);
+    const std::string service = ServiceSidText(HORALUX_FEED_SERVICE);
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (service.empty() || !ConvertStringSecurityDescriptorToSecurityDescriptorA(
                                ("D:P(A;;GW;;;" + service + ")(A;;GW;;;BA)").c_str(), SDDL_REVISION_1, &descriptor, nullptr))
@@ -65,7 +65,7 @@ LocalMemory FeedPipeSecurity() {
 
 bool IsTrustedClient(HANDLE token) {
     PSID service = nullptr;
-    const std::string text = ServiceSidText(HORALUX_SERVICE_NAME);
+    const std::string text = ServiceSidText(HORALUX_FEED_SERVICE);
     const LocalMemory owner(!text.empty() && ConvertStringSidToSidA(text.c_str(), &service) ? service : nullptr);
     BYTE administrators[SECURITY_MAX_SID_SIZE];
     DWORD size = sizeof administrators;

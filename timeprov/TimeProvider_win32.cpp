@@ -9,8 +9,8 @@
 #include <new>
 
 #include "files/ProfileStore.h"
-#include "files/Settings.h"
 #include "sync/Period.h"
+#include "sync/Settings.h"
 #include "timeprov/PipeSecurity_win32.h"
 #include "timeprov/ProviderState.h"
 #include "window/Handles_win32.h"

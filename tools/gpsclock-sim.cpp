@@ -26,6 +26,7 @@
 //                         the echoes of the Nth command went out
 //   --align               send the reply only within the first 150 ms of a
 //                         second of the clock
+//   --align-window MS     ... within the first MS instead
 //   --random-phase        send the reply after a further random wait of up to
 //                         a second, so that it leaves at any phase of the second
 //   --hold                suspend the line towards the clock, as a CTS held
@@ -79,6 +80,7 @@ struct Behaviour {
     long extraBytes = 0;
     long unplugAfter = 0;
     bool align = false;
+    long alignWindowMs = 150;
     bool randomPhase = false;
     bool hold = false;
 };
@@ -98,6 +100,7 @@ bool ApplySwitches(const std::vector<std::string>& args, Behaviour& b, std::stri
         {"--echo-delay", &b.echoDelayMs},   {"--no-echo-from", &b.noEchoFrom},
         {"--bad-echo-from", &b.badEchoFrom}, {"--stray-from", &b.strayFrom},
         {"--reply-delay", &b.replyDelayMs}, {"--offset", &b.offsetSeconds}, {"--lead", &b.leadMs},
+        {"--align-window", &b.alignWindowMs},
         {"--extra-bytes", &b.extraBytes},   {"--unplug-after", &b.unplugAfter},
     };
     for (size_t i = 0; i < args.size(); ++i) {
@@ -162,10 +165,6 @@ bool IsCommandEnd(const std::string& pending)
 }
 
 const long long UNPLUG_GRACE_MS = 200;
-// An aligned reply leaves within this much of the start of a second; the
-// caller sets the clock 100 to 200 ms after it arrives, so the set stays well
-// inside the half second that Wine allows.
-const long ALIGN_WINDOW_MS = 150;
 
 class Simulator {
 public:
@@ -357,7 +356,7 @@ private:
             }
             if (output.kind == TIME_REPLY && now_.align) {
                 const long inSecond = static_cast<long>(ClockMs(now_.leadMs) % 1000);
-                if (inSecond >= ALIGN_WINDOW_MS) {
+                if (inSecond >= now_.alignWindowMs) {
                     Schedule(MonotonicMs() + (1000 - inSecond) + 20, output);
                     continue;
                 }

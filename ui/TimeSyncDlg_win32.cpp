@@ -3,8 +3,9 @@
 #include <ctime>
 
 #include "about/AboutContactDlg_win32.h"
-#include "files/Settings.h"
 #include "clocklink/SystemError.h"
+#include "sync/Settings.h"
+#include "history/OffsetHistoryDlg_win32.h"
 #include "layout/LayoutGroup.h"
 #include "layout/LayoutModes.h"
 #include "res/resource.h"
@@ -95,6 +96,8 @@ void CTimeSyncDlg::AddAboutToSystemMenu() {
         AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
         AppendMenuA(systemMenu, MF_STRING, IDM_ABOUT, about.c_str());
     }
+    const std::string history = Application::Instance().LoadString(IDS_HISTORY_ITEM);
+    if (!history.empty()) AppendMenuA(systemMenu, MF_STRING, IDM_HISTORY, history.c_str());
 }
 
 void CTimeSyncDlg::ShowIdleIcons() {
@@ -132,16 +135,19 @@ void CTimeSyncDlg::LoadSettings() {
         SendMessageA(portBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
     }
     const Settings settings = ::LoadSettings(Application::Instance().Profile());
-    const LRESULT match = SendMessageA(portBox, CB_FINDSTRING, static_cast<WPARAM>(-1),
+    // The item the stored name is, whatever its case; any other name (an
+    // adapter's com7, or com12, which is no com1) stays as it was typed.
+    const LRESULT match = SendMessageA(portBox, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                        reinterpret_cast<LPARAM>(settings.port.c_str()));
     if (match != CB_ERR) SendMessageA(portBox, CB_SETCURSEL, static_cast<WPARAM>(match), 0);
+    else SetItemText(IDC_PORT, settings.port);
     SetItemText(IDC_PERIOD, settings.period);
-    loaded_ = Settings{ItemText(IDC_PORT), ItemText(IDC_PERIOD)};
-    precise_ = settings.precise;
+    loaded_ = Settings{ItemText(IDC_PORT), ItemText(IDC_PERIOD), SyncOptions{}};
+    syncOptions_ = settings.sync;
 }
 
 void CTimeSyncDlg::SaveSettings() {
-    const Settings now{ItemText(IDC_PORT), ItemText(IDC_PERIOD)};
+    const Settings now{ItemText(IDC_PORT), ItemText(IDC_PERIOD), SyncOptions{}};
     // Unchanged settings cost a standard user, who cannot write the file, no error box.
     if (now.port == loaded_.port && now.period == loaded_.period) return;
     ProfileStore& profile = Application::Instance().Profile();
@@ -226,6 +232,9 @@ bool CTimeSyncDlg::OnCommand(unsigned id, unsigned code, HWND) {
         keepHidden_ = false;
         ShowWindow(Handle(), SW_RESTORE);
         return true;
+    case ID_TRAY_HISTORY:
+        OpenHistory();
+        return true;
     case IDC_HELP_BUTTON:
         ShowHelp(Handle(), HID_MAIN_DIALOG, HELP_TOPIC_MAIN);
         return true;
@@ -240,6 +249,10 @@ bool CTimeSyncDlg::OnSysCommand(UINT command) {
     if (command == IDM_ABOUT) {
         CAboutContactDlg dlg(nullptr);
         dlg.DoModal();
+        return true;
+    }
+    if (command == IDM_HISTORY) {
+        OpenHistory();
         return true;
     }
     if (command == SC_MINIMIZE) {
@@ -294,6 +307,7 @@ void CTimeSyncDlg::RefreshClock() {
 }
 
 void CTimeSyncDlg::OnExit() {
+    CloseHistory();
     UpdateData(true);
     SaveSettings();
     StopSync();
@@ -318,6 +332,40 @@ void CTimeSyncDlg::OnWindowPosChanging(WINDOWPOS& pos) {
         pos.flags = (pos.flags & ~SWP_SHOWWINDOW) | SWP_NOACTIVATE;
         keepHidden_ = false;
     }
+}
+
+void CTimeSyncDlg::OnCancel() {
+    CloseHistory();
+    ZymLayoutDialog::OnCancel();
+}
+
+// Modal, owned by the main window while it shows; one at a time.
+void CTimeSyncDlg::OpenHistory() {
+    if (historyDlg_) {
+        SetForegroundWindow(historyDlg_->Handle());
+        return;
+    }
+    COffsetHistoryDlg dialog(IsWindowVisible(Handle()) ? Handle() : nullptr, history_);
+    historyDlg_ = &dialog;
+    dialog.DoModal();
+    historyDlg_ = nullptr;
+}
+
+// The program is ending: the history's loop ends first.
+void CTimeSyncDlg::CloseHistory() {
+    if (historyDlg_) historyDlg_->EndDialog(IDCANCEL);
+}
+
+void CTimeSyncDlg::AddPoint(const OffsetPoint& point) {
+    history_.Add(point);
+    lastResult_ = point;
+    hasResult_ = true;
+    if (historyDlg_) historyDlg_->Refresh();
+}
+
+void CTimeSyncDlg::OnResult(const SyncStatus& status, const std::string& line) {
+    OffsetPoint point;
+    if (PointFromStatus(status, lastLineTime_, line, point)) AddPoint(point);
 }
 
 void CTimeSyncDlg::OnDestroy() {
@@ -350,9 +398,14 @@ void CTimeSyncDlg::UpdateControls() {
     const int last = serviceLog_.LastId();
     const bool synced = serviceRunning_ ? last == IDS_TIME_SET || last == IDS_SAMPLE_SENT : running && (flags & SYNC_LAST_OK);
     currentIcon_ = synced ? &syncedIcon_ : &idleIcon_;
-    const std::string tip = serviceRunning_ ? Application::Instance().LoadString(IDS_SERVICE_TIP) : std::string();
-    trayIcon_.SetIcon(synced ? IDI_SYNCED : IDI_NOT_SYNCED, serviceRunning_ ? tip.c_str() : nullptr);
+    trayIcon_.SetIcon(synced ? IDI_SYNCED : IDI_NOT_SYNCED, TrayTip(running).c_str());
     SetIcon(*currentIcon_);
+}
+
+// The last result while synchronising or while the service runs.
+std::string CTimeSyncDlg::TrayTip(bool running) const {
+    if (hasResult_ && (running || serviceRunning_)) return TipText(lastResult_);
+    return serviceRunning_ ? Application::Instance().LoadString(IDS_SERVICE_TIP) : std::string();
 }
 
 // Polled: the service's start stops a worker of the window's own, which
@@ -366,7 +419,8 @@ void CTimeSyncDlg::WatchService() {
         if (!sync_.State().workerAlive && PostMessageA(Handle(), WM_TIMER, kServiceTimer, 0)) return;
     }
     serviceRunning_ = running;
-    const bool feeds = running && ::LoadSettings(Application::Instance().Profile()).feedWindowsTime;
+    hasResult_ = false;   // the window's own result is no longer the last
+    const bool feeds = running && ::LoadSettings(Application::Instance().Profile()).sync.feedsWindowsTime;
     LogStatus(Application::Instance().LoadString(!running ? IDS_SERVICE_STOPPED : feeds ? IDS_SERVICE_FEEDS : IDS_SERVICE_RUNNING));
     if (running) {
         // Following anew shows the latest lines already written.
@@ -383,7 +437,15 @@ void CTimeSyncDlg::WatchService() {
 void CTimeSyncDlg::ShowServiceLines() {
     const std::vector<ServiceLogEntry> entries = serviceLog_.Poll();
     if (entries.empty()) return;
-    for (const ServiceLogEntry& entry : entries) statusLog_.Append(entry.time, entry.text);
+    for (const ServiceLogEntry& entry : entries) {
+        if (entry.time.empty()) {
+            LogStatus(entry.text);   // the window's own word on the log
+            continue;
+        }
+        statusLog_.Append(entry.time, entry.text);
+        OffsetPoint point;
+        if (PointFromLogEntry(entry, point)) AddPoint(point);
+    }
     ShowStatusLog();
     UpdateControls();
 }
@@ -391,7 +453,7 @@ void CTimeSyncDlg::ShowServiceLines() {
 void CTimeSyncDlg::StartSync() {
     if (serviceRunning_) return;   // the port is the service's (an auto-start comes here too)
     UpdateData(true);
-    sync_.StartSync(ItemText(IDC_PERIOD), ItemText(IDC_PORT), precise_);
+    sync_.StartSync(ItemText(IDC_PERIOD), ItemText(IDC_PORT), syncOptions_);
 }
 
 void CTimeSyncDlg::ShowMessage(int stringId, const std::string& suffix) {
@@ -402,13 +464,17 @@ void CTimeSyncDlg::ShowMessage(int stringId, const std::string& suffix) {
 
 void CTimeSyncDlg::ClearStatusLog() {
     statusLog_.Clear();
+    hasResult_ = false;
     ShowStatusLog();
 }
 
 void CTimeSyncDlg::LogStatus(const std::string& line) {
     char stamp[16] = "";
     const std::time_t now = std::time(nullptr);
-    if (const std::tm* local = std::localtime(&now)) std::strftime(stamp, sizeof stamp, "%H:%M:%S", local);
+    if (const std::tm* local = std::localtime(&now)) {
+        std::strftime(stamp, sizeof stamp, "%H:%M:%S", local);
+        lastLineTime_ = CivilSeconds(*local);
+    }
     statusLog_.Append(stamp, line);
     ShowStatusLog();
 }

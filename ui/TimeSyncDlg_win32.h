@@ -3,7 +3,8 @@
 
 #include <string>
 
-#include "files/Settings.h"
+#include "sync/Settings.h"
+#include "history/OffsetHistory.h"
 #include "layout/ZymLayoutDialog_win32.h"
 #include "service/ServiceLogTail_win32.h"
 #include "sync/StatusLog.h"
@@ -13,6 +14,8 @@
 
 // The main window: port and period, Start and Stop, the clock display, the
 // status log and the tray icon. Minimising hides it to the tray.
+class COffsetHistoryDlg;
+
 class CTimeSyncDlg : public ZymLayoutDialog, private SyncHost {
 public:
     CTimeSyncDlg(HWND parent, bool autoStart);
@@ -33,6 +36,7 @@ protected:
     void DoDataExchange(bool save) override;
     void OnTimer(UINT_PTR timerId) override;
     void OnDestroy() override;
+    void OnCancel() override;
     void OnWindowPosChanging(WINDOWPOS& pos) override;
     void OnShowChanged(bool visible) override;
     bool OnSysCommand(UINT command) override;
@@ -55,6 +59,10 @@ private:
     void ShowStatusLog();
     void WatchService();
     void ShowServiceLines();
+    void AddPoint(const OffsetPoint& point);
+    void OpenHistory();
+    void CloseHistory();
+    std::string TrayTip(bool running) const;
 
     // SyncHost
     void ShowMessage(int stringId, const std::string& suffix) override;
@@ -63,6 +71,7 @@ private:
     void ShowStatusBoxText(const std::string& text) override;
     void ArmPeriodTimer(uint32_t milliseconds) override;
     void KillPeriodTimer() override;
+    void OnResult(const SyncStatus& status, const std::string& line) override;
 
     std::string gmtText_;
     std::string localText_;
@@ -79,9 +88,17 @@ private:
     bool serviceRunning_ = false;
     ServiceLogTail serviceLog_;
     StatusLog statusLog_;
+    // Every set and failure of the last day, whichever side made it; the
+    // window showing them while it is open; the last one for the tray's tip
+    // (until the log starts anew); the time of the last line logged.
+    OffsetHistory history_;
+    COffsetHistoryDlg* historyDlg_ = nullptr;
+    OffsetPoint lastResult_;
+    bool hasResult_ = false;
+    int64_t lastLineTime_ = 0;
     CTrayIcon trayIcon_;
     UINT_PTR syncTimerId_ = static_cast<UINT_PTR>(-1);
     Win32SyncRuntime runtime_;
     SyncControl sync_;
-    bool precise_ = true;   // from the settings file, which alone can turn it off
+    SyncOptions syncOptions_;   // from the settings file, which alone can change them
 };

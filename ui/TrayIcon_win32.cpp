@@ -7,9 +7,9 @@
 
 namespace {
 
-// The shell reads the record in its first, smallest layout: a 64-character
-// tip and nothing after it.
-const size_t kTipSize = 64;
+// The shell reads the record in its Windows 2000 layout, whose tip holds 128
+// characters (a status line), and uses nothing after it.
+const size_t kTipSize = 128;
 
 UINT TaskbarCreatedMessage()
 {
@@ -21,7 +21,7 @@ UINT TaskbarCreatedMessage()
 
 CTrayIcon::CTrayIcon(unsigned resourceId, ShellNotify notify) : data_(), notify_(std::move(notify))
 {
-    data_.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    data_.cbSize = NOTIFYICONDATAA_V2_SIZE;
     data_.uID = resourceId;
     SetTip(Application::Instance().LoadString(resourceId).c_str());
 }

@@ -72,6 +72,20 @@ struct GdiObjectTraits {
     static bool Close(Type h) { return DeleteObject(h) != FALSE; }
 };
 
+struct MemoryDCTraits {
+    using Type = HDC;
+    static Type Invalid() { return nullptr; }
+    static bool Valid(Type h) { return h != nullptr; }
+    static bool Close(Type h) { return DeleteDC(h) != FALSE; }
+};
+
+struct GlobalMemoryTraits {
+    using Type = HGLOBAL;
+    static Type Invalid() { return nullptr; }
+    static bool Valid(Type h) { return h != nullptr; }
+    static bool Close(Type h) { return GlobalFree(h) == nullptr; }
+};
+
 struct MenuTraits {
     using Type = HMENU;
     static Type Invalid() { return nullptr; }
@@ -118,10 +132,15 @@ using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using ServiceHandle = UniqueHandle<ServiceHandleTraits>;   // the service manager or one service
 using EventSource = UniqueHandle<EventSourceTraits>;
 using LocalMemory = UniqueHandle<LocalMemoryTraits>;       // what the API allocated with LocalAlloc
+using GlobalMemory = UniqueHandle<GlobalMemoryTraits>;     // GlobalAlloc's, until the clipboard takes it
+using MemoryDC = UniqueHandle<MemoryDCTraits>;             // CreateCompatibleDC's
 using RegistryKey = UniqueHandle<RegistryKeyTraits>;
 using Module = UniqueHandle<ModuleTraits>;
 using Font = UniqueHandle<GdiObjectTraits<HFONT>>;
 using Region = UniqueHandle<GdiObjectTraits<HRGN>>;
+using Bitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
+using Pen = UniqueHandle<GdiObjectTraits<HPEN>>;
+using Brush = UniqueHandle<GdiObjectTraits<HBRUSH>>;
 using Menu = UniqueHandle<MenuTraits>;
 using Cursor = UniqueHandle<CursorTraits>;  // a copied one (CopyIcon), not a shared one
 using Icon = UniqueHandle<IconTraits>;      // a loaded one without LR_SHARED

@@ -2,8 +2,8 @@
 # One user's journey through horalux.exe under Wine and Xvfb, steered from
 # outside against the simulated clock: defaults, refused starts, a failing and
 # a working run with their exact status lines, the bounded log, the icons and
-# the tray, the About box, resizing, the settings file, auto-start, display
-# scaling. The program
+# the tray, the offset history, the About box, resizing, the settings file,
+# auto-start, display scaling. The program
 # runs from a folder where DLLs named like system ones were planted; none may
 # load. Environment (set by CTest): HORALUX_EXE, HORALUX_DRIVER,
 # HORALUX_TOOLS_DIR, HORALUX_PLANTED_DLL, HORALUX_OBJDUMP, WINEPREFIX,
@@ -14,7 +14,7 @@ set -u -o pipefail
 export WINEDEBUG=-all WINEDLLOVERRIDES="winmm,mapi32=n,b;mscoree,mshtml="
 . "$(dirname "$0")/../../scripts/wine-env.sh"
 
-TITLE="Orvanel Systems, Inc. GPS Clock" ABOUT=horalux.exe BOX=horalux
+TITLE="Orvanel Systems, Inc. GPS Clock" ABOUT=horalux.exe BOX=horalux HISTORY="Offset history"
 PERIOD=1000 PORT=1001 LOG=1003 GMT=1021 HELP=57670 START=57671 EXIT=57672 STOP=57673
 WM_SYSCOMMAND=0x112 SC_ABOUT=16 SC_MINIMIZE=0xF020 SC_CLOSE=0xF060
 # The tray icon's callback message, icon and mouse events.
@@ -191,12 +191,30 @@ tray_menu t
 wait_log 1 "^$STAMP Stopped setting time\.\$"
 wait_icons 130
 expect "$(controls)" "$IDLE" "controls after the tray's Stop"
+
+# --- The offset history from the tray menu: its controls, the summary, and Copy's rows are the log's attempts ---
+tray_menu h && act wait "$HISTORY"
+expect "$(drv text "$HISTORY" 1102)|$(drv text "$HISTORY" 1103)|$(drv text "$HISTORY" 1104)|$(drv text "$HISTORY" 2)" \
+  "Last &24 hours|Last h&our|&Copy|Close" "the history's controls"
+[[ $(drv text "$HISTORY" 1101) == "$(log_count "$TIME_SET") sets, median offset "*" failed attempts" ]] ||
+  fail "the history's summary reads '$(drv text "$HISTORY" 1101)'"
+shot history && act click "$HISTORY" 1104
+attempts=$(log | grep -v 'Stopped setting time\.$' | sed -E "s/^($STAMP) Time Set .*/\1 set/")
+copied=$(drv clipboard | tail -n "$(grep -c . <<<"$attempts")" | awk -F'\t' '{ print substr($1, 12) " " $4 }')
+expect "$copied" "$attempts" "the copied rows against the log's attempts"
+expect "$(drv clipboard | awk -F'\t' '$4 == "set" && ($2 !~ /^-?[0-9]+$/ || $2 * $2 > 250000 || $3 !~ /^[0-9]+$/)')" "" \
+  "copied sets whose offset is no number within half a second or whose margin is none"
+act click "$HISTORY" 2 && act gone "$HISTORY"
 # The system refuses a clock an hour off, which ends the worker.
 clock --offset 3600
 tray_menu s
 refused="Win32 command: SetSystemTime() failed. : Privilege not held.|Setting the clock needs administrator rights: \
 run horalux.exe /install-service as administrator once and the Horalux service will keep it set.|Stopped setting time."
 until_true prints "$refused" texts || fail "the log reads '$(texts)', expected '$refused'"
+# The longest line can be scrolled to in full.
+read -r bar before after width <<<"$(drv hscroll "$TITLE" $LOG)"
+[ "$bar" = 1 ] && [ "$before" -gt "$width" ] && [ "$after" -gt 0 ] && [ "$after" -le "$width" ] ||
+  fail "the longest line's end: scroll bar $bar, at $before, then $after in a width of $width"
 expect "$(controls)|$(state)" "$IDLE|hidden normal" "controls and dialog after a refused set"
 
 # --- The close box stores nothing and takes the tray icon away ---
@@ -207,7 +225,7 @@ syscommand $SC_CLOSE && app_gone
 [ ! -e "$ini" ] || fail "the close box wrote $(ini_text)"
 until_true prints none tray_icon || fail "the tray icon stayed"
 
-# --- A stored port selects the first item it begins, whatever the case; Exit stores the texts as typed ---
+# --- A stored port selects the item it names, whatever the case; Exit stores the texts as typed ---
 clock && ini_write COM2 5
 start_app
 expect "$(fields)" "com2 5" "port and period read from the file"
@@ -223,9 +241,16 @@ wait_icons 130
 # The keys go to Wine's tray window here, which Alt+F4 would close for good.
 act keys escape enter space
 settle
-expect "$(state)|$(fields)|$(controls)|$(log)" "hidden normal|com1 abc|$IDLE|" "after the refused auto-start"
+expect "$(state)|$(fields)|$(controls)|$(log)" "hidden normal|com abc|$IDLE|" "after the refused auto-start"
 tray_menu x && app_gone
 expect "$(date -r "$ini" +%F)" 2001-01-01 "the settings file's date after an Exit with nothing changed"
+
+# --- A port the list lacks (an adapter's) stays as stored: "run" starts with it, Exit keeps it ---
+ini_write com7 1 && start_app run
+wait_log 1 "^$STAMP Failed to open comm port\.\$"
+expect "$(fields)|$(controls)" "com7 1|$RUNNING" "a stored port the list lacks, after auto-start"
+tray_menu x && app_gone
+expect "$(ini_text)" "[Communication] CommPort=com7 [Update] Frequency=1" "settings file after Exit"
 
 # --- "run" with the defaults (the file cannot be read): synchronising, hidden, deaf to keys; Exit cannot store a change ---
 rm -rf "$ini" && mkdir "$ini"
@@ -242,7 +267,7 @@ Access denied."
 app_gone
 until_true prints none tray_icon || fail "the tray icon stayed after Exit"
 
-# --- At 96, 144 and 192 DPI: icons drawn for the size; at the smallest size no control overlaps another or the frame's caption, texts fit ---
+# --- At 96, 144 and 192 DPI: icons drawn for the size; at the smallest size no control overlaps another or the frame's caption, texts fit (the history's too, at 96 and 144) ---
 # Reads the driver's control listing, prints each fault. Controls may reach into the status bar.
 faults() { awk -v frame=1007 -v bar=59393 '{ id[NR] = $1; l[NR] = $3; t[NR] = $4; r[NR] = $5; b[NR] = $6; h[NR] = $8; if ($1 == frame) f = NR
     if ($2 ~ /^(Static|Button)$/ && ($7 > $5 - $3 || $8 > $6 - $4)) print $1 " is too small for its text" }
@@ -258,6 +283,12 @@ for dpi in 96 144 192; do
   shot "dpi-$dpi"
   act move "$TITLE" 100 100 40 40
   expect "$(drv controls "$TITLE" | faults | sort -u)" "" "faults at the smallest size at $dpi DPI"
+  if [ $dpi -le 144 ]; then
+    tray_menu h && act wait "$HISTORY" && act move "$HISTORY" 100 100 0 0 && shot "history-$dpi"
+    act move "$HISTORY" 100 100 40 40
+    expect "$(drv controls "$HISTORY" | faults | sort -u)" "" "faults in the history at its smallest size at $dpi DPI"
+    act click "$HISTORY" 2 && act gone "$HISTORY"
+  fi
   syscommand $SC_CLOSE && app_gone
 done
 set_dpi 96

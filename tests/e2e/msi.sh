@@ -3,8 +3,9 @@
 # rebuild of the same version each leave one installed copy with the files
 # and the Start-menu shortcut; a quiet uninstall removes them; the settings
 # file stays throughout. With the service feature the service sets the time
-# from the simulator, and uninstall stops and removes it. Environment (set by
-# CTest): HORALUX_WIN32_DIR, HORALUX_TOOLS_DIR, WINEPREFIX.
+# from the simulator; removing the feature stops and removes the service and
+# leaves the program. Environment (set by CTest): HORALUX_WIN32_DIR,
+# HORALUX_TOOLS_DIR, WINEPREFIX.
 set -u -o pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd) && . "$root/scripts/wine-env.sh"
 fail() { echo "FAIL [msi:${BASH_LINENO[0]}]: $*" >&2; exit 1; }
@@ -34,7 +35,15 @@ start_simulator com5 --align || fail "the simulator did not start"
 /usr/lib/wine/wine64 msiexec /i "$out"/horalux-2.0.1.0-x64.msi ADDLOCAL=ALL /qn || fail "the install with the service failed"
 wait_for() { for _ in $(seq 300); do "$@" && return; sleep 0.3; done; false; } # a hang guard, not a timing check
 wait_for grep -q '\[151\] Time Set' "$c/ProgramData/Horalux/horalux.log" || fail "the installed service set no time"
-/usr/lib/wine/wine64 msiexec /x "$out"/horalux-2.0.1.0-x64.msi /qn || fail "the uninstall with the service failed"
+# What Wine's service manager keeps of it: image and account (no SID type, privileges or
+# restarts, and Wine's msiexec does not run MsiConfigureServices). The service runs its own copy.
+svc=$(/usr/lib/wine/wine64 reg query 'HKLM\System\CurrentControlSet\Services\Horalux' | tr -d '\r')
+grep -qF 'C:\Program Files\Horalux\Service\horalux.exe /service' <<<"$svc" && grep -qF 'NT AUTHORITY\LocalService' <<<"$svc" ||
+  fail "the service is registered as: $svc"
+# Without its feature the service is stopped and removed, and the program stays.
+/usr/lib/wine/wine64 msiexec /i "$out"/horalux-2.0.1.0-x64.msi REMOVE=Service /qn || fail "removing the service feature failed"
+! /usr/lib/wine/wine64 sc query Horalux >/dev/null 2>&1 && cmp -s "$c/Program Files/Horalux/horalux.exe" "$out/stage/horalux.exe" ||
+  fail "without its feature the service stayed or the program went"
 # Wine's msiexec does not wait for the stop it asks for, so the program file the
 # service still runs from stays behind here; Windows waits (ServiceControl Wait).
-! /usr/lib/wine/wine64 sc query Horalux >/dev/null 2>&1 || fail "the service is still there after uninstall"
+/usr/lib/wine/wine64 msiexec /x "$out"/horalux-2.0.1.0-x64.msi /qn || fail "the uninstall failed"

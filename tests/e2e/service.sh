@@ -19,9 +19,9 @@ wine() { /usr/lib/wine/wine64 "$@"; }
 until_true() { local end=$((SECONDS + WAIT_S)); until "$@"; do [ $SECONDS -lt $end ] || return 1; sleep 0.3; done; }
 cleanup() { switch /remove-service >/dev/null; /usr/lib/wine/wineserver -k 2>/dev/null
   [ -z "${keeper:-}" ] || wait "$keeper"; stop_simulator; stop_display; }
-# switch SWITCH: the program's exit code and the text of the box it shows.
+# switch SWITCH [PROGRAM]: the program's exit code and the text of the box it shows.
 switch() {
-  wine "$HORALUX_EXE" "$1" >>"$artifacts/output.txt" 2>&1 & local pid=$! text
+  wine "${2:-$HORALUX_EXE}" "$1" >>"$artifacts/output.txt" 2>&1 & local pid=$! text
   text=$(wine "$HORALUX_DRIVER" msgbox horalux 2>>"$artifacts/driver.txt" | tr -d '\r')
   wait $pid
   echo "$?|$text"
@@ -44,15 +44,33 @@ wine notepad >/dev/null 2>&1 & keeper=$!
 # A fresh prefix's service manager may need a moment before it answers.
 until_true eval 'wine sc query PlugPlay >/dev/null 2>&1' || fail "the service manager does not answer"
 
+# --- Not installed from a folder that others may write ---
+tools=$WINEPREFIX/drive_c/Tools && mkdir -p "$tools" && cp "$HORALUX_EXE" "$tools/" && chmod 777 "$tools"
+expect "$(switch /install-service "$tools/horalux.exe")" "4|The Horalux service was not installed: others than SYSTEM, \
+the Administrators and TrustedInstaller could change C:\Tools\horalux.exe or a folder it lies in, and the service would \
+run what they put there. Copy horalux.exe into a folder under Program Files (or install the MSI package) and run \
+/install-service from there." "install from a folder anyone may write"
+
+# --- A folder of another owner at the log folder's place, a line of theirs in it: moved aside as it was, a new one
+# made. (Wine shows a junction or any other link as the folder it leads to: links are the takeover's native table.) ---
+planted=$(dirname "$log") && rm -rf "$planted"* && mkdir -p "$planted" && chown nobody "$planted"
+echo '2026-12-07 04:50:01 [151] Time Set planted' >"$planted/horalux.log"
+folder() { stat -c '%U %a %s' "$1" "$1/horalux.log" | xargs; }
+before=$(folder "$planted")
+
 # --- Installed and started by its own switch; installing again changes nothing ---
-expect "$(switch /install-service)" "0|The Horalux service is installed and running. It writes its lines to \
-C:\ProgramData\Horalux\horalux.log and to the Application event log." "install"
+installed=$(switch /install-service)
+[[ $installed == "0|The Horalux service is installed and running. It writes its lines to C:\ProgramData\Horalux\horalux.log \
+and to the Application event log. What stood at its log folder's place was not the service's and was moved to \
+C:\ProgramData\Horalux.moved-"*. ]] || fail "install: got '$installed'"
+moved=${installed##*\\} && [ "$(folder "$planted/../${moved%.}")" = "$before" ] || fail "the other's folder was changed"
 expect "$(switch /install-service)" "1|The Horalux service is already installed: nothing was changed." "second install"
 registered "$KEY\\EventLog\\Application\\Horalux" || fail "no event source"
 until_true eval '[ "$(state)" = RUNNING ]' || fail "the service is '$(state)'"
 wait_lines 151 3
 has '^[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9:]{8} \[151\] Time Set [0-9:]{8} UTC  offset [-+][0-9]+ ms \(within [0-9]+ ms(, estimate restarted)?\)$' || fail "Time Set reads wrong"
 has '\[170\] Settings read: port com5, period 1 s\.$' || fail "no line says which settings were read"
+! has planted && [ "$(stat -c %U "$planted")" = "$(id -un)" ] || fail "the log is not in a new folder"
 
 # --- A clock an hour off is refused, logged and tried again; then sets again ---
 printf -- '--offset 3600\n' >"$HORALUX_SIM_CONTROL"
@@ -72,10 +90,15 @@ TITLE="Orvanel Systems, Inc. GPS Clock"
 window_log() { wine "$HORALUX_DRIVER" text "$TITLE" 1003 2>/dev/null | tr -d '\r'; }
 wine "$HORALUX_EXE" >>"$artifacts/output.txt" 2>&1 & window=$!
 wine "$HORALUX_DRIVER" wait "$TITLE" || fail "no window"
+chown nobody "$log"   # as if another had made it
 until_true eval 'window_log | grep -q "^[0-9:]\{8\} The Horalux service keeps this PC.s clock set"' || fail "the window does not say the service runs"
+until_true eval 'window_log | grep -q "The service.s log cannot be trusted"' || fail "the window trusts a log of another owner"
+[ "$(window_log | grep -c " Time Set ")" = 0 ] || fail "the window shows lines of a log of another owner"
+chown --reference="$(dirname "$log")" "$log"
 seen=$(window_log | grep -c " Time Set ")
 until_true eval '[ "$(window_log | grep -c " Time Set ")" -gt "$seen" ]' || fail "the service's new lines do not reach the window"
 expect "$(wine "$HORALUX_DRIVER" enabled "$TITLE" 57671 57673 | tr -d '\r')" "disabled disabled" "Start and Stop while the service runs"
+expect "$(wine "$HORALUX_DRIVER" text "$TITLE" 1001 | tr -d '\r')" com5 "the port box while the service runs"
 import -window root "$artifacts/window.png" 2>/dev/null
 wine "$HORALUX_DRIVER" click "$TITLE" 57672 && wait $window
 

@@ -42,7 +42,7 @@ rm -rf "$artifacts" "$WINEPREFIX" && mkdir -p "$artifacts" && trap cleanup EXIT
 calls=$artifacts/switch.txt
 wine_prefix_init && start_display
 printf '%s' "$SETTINGS" | tr '|' '\n' | sed 's/$/\r/' >"$ini"
-start_simulator com5 --align --lead 300 || fail "the simulator did not start"
+start_simulator com5 --lead 300 || fail "the simulator did not start"
 wine notepad >/dev/null 2>&1 & keeper=$!   # Wine ends its services with the last program
 until_true eval 'wine sc query PlugPlay >/dev/null 2>&1' || fail "the service manager does not answer"
 mkdir -p "$c/Program Files/Horalux" && cp "$HORALUX_EXE" "$HORALUX_DLL" "$c/Program Files/Horalux/"

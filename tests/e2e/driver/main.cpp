@@ -128,6 +128,32 @@ const std::map<std::string, Command> kCommands = {
          MapWindowPoints(nullptr, a.size() > 1 ? Window(a[0]) : nullptr, reinterpret_cast<POINT*>(&r), 2);
          std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
      }}},
+    {"hscroll", {2, 2, "TITLE ID: print whether the edit box has a horizontal scroll bar, where its longest line ends before and after scrolling right, and its width", [](const Args& a) {
+         HWND edit = Control(a[0], a[1]);
+         LRESULT longest = 0, end = 0;
+         for (LRESULT line = 0, lines = SendMessageA(edit, EM_GETLINECOUNT, 0, 0); line < lines; ++line) {
+             const LRESULT first = SendMessageA(edit, EM_LINEINDEX, line, 0), length = SendMessageA(edit, EM_LINELENGTH, first, 0);
+             if (length > longest)
+                 longest = length, end = first + length - 1;
+         }
+         auto x = [&] { return static_cast<short>(LOWORD(SendMessageA(edit, EM_POSFROMCHAR, end, 0))); };
+         RECT client;
+         GetClientRect(edit, &client);
+         std::printf("%d %d ", (GetWindowLongA(edit, GWL_STYLE) & WS_HSCROLL) != 0, x());
+         SendMessageA(edit, WM_HSCROLL, SB_RIGHT, 0);
+         std::printf("%d %ld\n", x(), client.right);
+         SendMessageA(edit, WM_HSCROLL, SB_LEFT, 0);
+     }}},
+    {"clipboard", {0, 0, ": print the clipboard's text", [](const Args&) {
+         if (!OpenClipboard(nullptr))
+             throw Failure("the clipboard is busy");
+         const HANDLE text = GetClipboardData(CF_TEXT);
+         const char* bytes = text ? static_cast<const char*>(GlobalLock(text)) : nullptr;
+         std::printf("%s", bytes ? bytes : "");
+         if (bytes)
+             GlobalUnlock(text);
+         CloseClipboard();
+     }}},
     {"controls", {1, 1, "TITLE: per visible control: ID CLASS L T R B, and its text's width and height", [](const Args& a) {
          HWND window = Window(a[0]);
          // The program's font handle means nothing here: the templates' font made anew.

@@ -24,7 +24,7 @@ TEST(BrowserCommand, CutsAtThePlaceholderQuotesTheProgramAppendsTheTarget)
         EXPECT_EQ(ComposeBrowserCommand(row.registered, row.target), row.command) << row.registered;
 }
 
-TEST(BrowserCommand, FallbackReadsTheHtmClassThenItsCommandAndNothingWhenElevated)
+TEST(BrowserCommand, FallbackReadsTheHtmClassThenItsCommand)
 {
     std::map<std::string, std::string> keys = {{".htm", "W"}, {"W\\shell\\open\\command", "w.exe \"%1\""}};
     std::string asked;
@@ -32,13 +32,12 @@ TEST(BrowserCommand, FallbackReadsTheHtmClassThenItsCommandAndNothingWhenElevate
         asked += key + ";";
         return keys.count(key) ? std::optional<std::string>(keys[key]) : std::nullopt;
     };
-    EXPECT_EQ(RegisteredBrowserCommand(false, read, "t"), "\"w.exe\"  t");
-    EXPECT_EQ(RegisteredBrowserCommand(true, read, "t"), std::nullopt);
-    EXPECT_EQ(asked, ".htm;W\\shell\\open\\command;") << "an elevated process read the user's classes";
+    EXPECT_EQ(RegisteredBrowserCommand(read, "t"), "\"w.exe\"  t");
+    EXPECT_EQ(asked, ".htm;W\\shell\\open\\command;");
     keys.erase("W\\shell\\open\\command");
-    EXPECT_EQ(RegisteredBrowserCommand(false, read, "t"), std::nullopt);
+    EXPECT_EQ(RegisteredBrowserCommand(read, "t"), std::nullopt);
     keys.erase(".htm");
-    EXPECT_EQ(RegisteredBrowserCommand(false, read, "t"), std::nullopt);
+    EXPECT_EQ(RegisteredBrowserCommand(read, "t"), std::nullopt);
 }
 
 TEST(OpenErrorText, EachResultHasItsText)

@@ -96,6 +96,7 @@ const Distribution DISTRIBUTIONS[] = {
     {"an excess of 5 comes whole from the first that can give it", HORIZONTAL, 0, 0, 100, {{0, 0, 38, NO_MAX}, {0, 0, 5, NO_MAX}, {0, 0, 5, NO_MAX}}, {38, 28, 34}},
     {"space above a greedy maximum goes to the unclamped", HORIZONTAL, 0, 0, 300, {{0, 0, 5, 50}, {0, 0, 5, NO_MAX}, {0, 0, 5, NO_MAX}}, {50, 125, 125}},
     {"freed space lifts one held at its minimum up to its maximum", HORIZONTAL, 0, 0, 200, {{0, 0, 5, 50}, {0, 0, 120, 130}}, {50, 130}},
+    {"one held at its maximum gives back what minimums still need", HORIZONTAL, 0, 0, 125, {{0, 0, 32, 70}, {0, 0, 18, 35}, {0, 0, 63, 71}}, {32, 30, 63}},
     {"percentages refer to what the fixed left", HORIZONTAL, 0, 0, 260, {{FIX, 60, 5, NO_MAX}, {REL, 50, 100, NO_MAX}, {0, 0, 5, NO_MAX}}, {60, 100, 100}},
     {"relative held at its minimum takes from the other relative", HORIZONTAL, 0, 0, 200, {{REL, 50, 150, NO_MAX}, {REL, 50, 5, NO_MAX}}, {150, 50}},
     {"a relative sweep that moves nothing ends the correction", HORIZONTAL, 0, 0, 200, {{REL, 6, 6, NO_MAX}, {REL, 8, 79, NO_MAX}, {REL, 40, 80, NO_MAX}}, {12, 79, 80}},
@@ -106,7 +107,7 @@ const Distribution DISTRIBUTIONS[] = {
     {"over-committed relatives are corrected in whole sweeps", HORIZONTAL, 0, 0, 232, {{REL, 57, 5, NO_MAX}, {REL, 65, 5, 68}, {REL, 87, 82, NO_MAX}}, {78, 33, 121}},
     {"a relative held at its minimum is paid from unused space", HORIZONTAL, 0, 0, 74, {{REL, 3, 7, NO_MAX}, {0, 19, 5, NO_MAX}, {REL, 12, 5, NO_MAX}}, {7, 62, 5}},
     {"space a relative at its maximum frees stays free", HORIZONTAL, 0, 0, 60, {{0, 7, 5, NO_MAX}, {REL, 32, 5, 8}}, {41, 8}},
-    {"what a relative gives back for greedy minimums is not taken twice", HORIZONTAL, 0, 0, 79, {{0, 8, 5, 12}, {REL, 51, 5, NO_MAX}, {0, 58, 76, NO_MAX}}, {12, 5, 76}},
+    {"what a relative gives back for greedy minimums is not taken twice", HORIZONTAL, 0, 0, 79, {{0, 8, 5, 12}, {REL, 51, 5, NO_MAX}, {0, 58, 76, NO_MAX}}, {5, 5, 76}},
     {"a relative at its maximum keeps it while the greedy take their minimums", HORIZONTAL, 0, 0, 94, {{0, 17, 80, NO_MAX}, {REL, 47, 5, 8}}, {80, 8}},
     {"spare length goes to fill children, the remainder to the last", HORIZONTAL, 0, 0, 101, {{FILL, 20, 5, NO_MAX}, {FIX, 20, 5, NO_MAX}, {FILL, 20, 5, NO_MAX}}, {40, 20, 41}},
 };
@@ -151,7 +152,7 @@ TEST(LayoutGroup, DistributesItsLengthAndPlacesTheChildren) {
 
 TEST_F(LayoutTest, GroupLimitsSumAlongAndTakeTheLargestAcrossAFramedGroupsBelowItsHeader) {
     LayoutNodeRef columnRef(std::make_unique<LayoutGroup>(nullptr, VERTICAL, 0u, 4, 3, 0));
-    LayoutGroup &column = *columnRef.As<LayoutGroup>(), row(nullptr, HORIZONTAL, 0u, 4, 3, 0), empty(nullptr, VERTICAL, 0u, 7, 4, 0);
+    LayoutGroup &column = *columnRef.As<LayoutGroup>(), row(nullptr, HORIZONTAL, 0u, 4, 3, 0), empty(nullptr, VERTICAL, 0u, 7, 4, 0), spaced(nullptr, HORIZONTAL, 0u, 0, 0, 0);
     Window* frame = windows.Add(dialog, 7, "Button", {0, 0, 10, 10});
     LayoutFramedGroup framed(&manager, nullptr, VERTICAL, 0u, 5, 5, 10, 0), open(&manager, frame, VERTICAL, 0u, 5, 5, 10, 0);
     AddProbe(column, 0, 0, 20, 30), AddProbe(column, 0, 0, 2, 10), AddProbe(row, 0, 0, 20, 30), AddProbe(framed, 0, 0, 20, 20), AddProbe(open, 0, 0, 20);
@@ -160,6 +161,7 @@ TEST_F(LayoutTest, GroupLimitsSumAlongAndTakeTheLargestAcrossAFramedGroupsBelowI
     EXPECT_EQ((L{column.MinWidth(), column.MaxWidth(), column.MinHeight(), column.MaxHeight()}), (L{26, 36, 35, 50}));
     EXPECT_EQ((L{row.MinWidth(), row.MaxWidth(), row.MinHeight(), row.MaxHeight()}), (L{56, 76, 41, 56}));
     EXPECT_EQ((L{empty.MinWidth(), empty.MaxWidth(), empty.MinHeight(), empty.MaxHeight()}), (L{8, NO_MAX, 8, NO_MAX}));
+    EXPECT_EQ((L{spaced.AddItem(manager.NewSpacer(true)).MinWidth(), spaced.MaxWidth()}), (L{5, 5})) << "a fixed 0 counts 5 both ways";
     EXPECT_EQ((L{framed.MinHeight(), framed.MaxHeight(), open.MaxHeight()}), (L{40, 40, NO_MAX})) << "the header counts";
     AddProbe(row, 0, 0, 5);
     EXPECT_EQ((L{row.MaxWidth(), row.MaxHeight()}), (L{NO_MAX, NO_MAX}));

@@ -32,6 +32,23 @@ TEST(ServiceLogFollower, ShowsEachNewWholeLineOnceAcrossPiecesRotationsAndGarbag
     // A poll reads a bounded tail; the line it cuts is skipped, every whole one after it shown.
     while (file.size() < 3 * ServiceLogFollower::kMaxRead) file += Line(7);
     EXPECT_EQ(ServiceLogFollower::kMaxRead / Line(7).size(), poll(2).size());
+    // A piece kept from one poll and the next read never join into a line that one read could not hold.
+    for (const size_t length : {ServiceLogFollower::kMaxRead + 1, ServiceLogFollower::kMaxRead}) {
+        const std::string line = Line(2).substr(0, 26) + std::string(length - 28, 'x') + "\r\n", head = line.substr(0, length - 60);
+        file += head;
+        poll(2);
+        file += line.substr(head.size());
+        EXPECT_EQ(length > ServiceLogFollower::kMaxRead ? "" : "2", poll(2)) << length;
+    }
+
+    // A file of an untrusted owner: one entry saying so, none of its lines, also
+    // as it grows; trusted again, only what came after shows.
+    for (size_t said : {1u, 0u}) {
+        EXPECT_EQ(follower.Distrust({true, file.size(), 2}).size(), said);
+        file += Line(8);
+    }
+    EXPECT_EQ(follower.LastId(), IDS_LOG_UNTRUSTED);
+    EXPECT_EQ("8", poll(2));
 }
 
 }  // namespace

@@ -15,17 +15,20 @@ struct VirtualTicker : Ticker {
     uint32_t now = 0;
     std::function<void()> onSleep;
     uint32_t Now() override { return now; }
+    int64_t CounterUs() override { return static_cast<int64_t>(now) * 1000; }
     void Sleep(uint32_t ms) override { now += ms; if (onSleep) onSleep(); }
 };
 
 // A serial line to a scripted Orvanel clock on virtual time: every byte comes
 // back after echoDelayMs (but those in noEcho), "\r\nTU" is answered with
-// `reply` replyDelayMs after its echo, and after "b0" or "0dg" a byte keeps
-// arriving for chatterMs. A failing write records error 31.
+// `reply` (or what `answer` gives) replyDelayMs after its echo, and after
+// "b0" or "0dg" a byte keeps arriving for chatterMs. A failing write records
+// error 31.
 struct FakeClockLine : CDevice {
     explicit FakeClockLine(VirtualTicker& t) : ticker(t), chatterEnd(t.now) {}
     VirtualTicker& ticker;
     std::string reply = "123:12:34:56\r\n", noEcho, opened, written;   // opened: "port;" each
+    std::function<std::string()> answer;
     uint32_t echoDelayMs = 20, replyDelayMs = 50, chatterMs = 0, settingsError = 0, chatterEnd;
     bool openSucceeds = true, failWrites = false, throwOnBreak = false;
     int breaks = 0, flushes = 0;
@@ -55,7 +58,7 @@ struct FakeClockLine : CDevice {
         for (char c : bytes) if (noEcho.find(c) == std::string::npos) Arrive(ticker.now + echoDelayMs, std::string(1, c));
         const auto endsWith = [this](const std::string& t) { return written.size() >= t.size() && !written.compare(written.size() - t.size(), t.size(), t); };
         if (endsWith("b0") || endsWith("0dg")) chatterEnd = ticker.now + echoDelayMs + chatterMs;
-        if (endsWith("\r\nTU")) Arrive(ticker.now + echoDelayMs + replyDelayMs, reply);
+        if (endsWith("\r\nTU")) Arrive(ticker.now + echoDelayMs + replyDelayMs, answer ? answer() : reply);
         return true;
     }
     void Arrive(uint32_t at, const std::string& bytes) {

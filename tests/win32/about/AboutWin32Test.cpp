@@ -41,8 +41,9 @@ std::vector<std::string> Click(Dialog& dialog, int id)
 
 CUrlLabel& Link(Dialog& dialog, int id) { return dynamic_cast<CUrlLabel&>(*Window::FromHandle(dialog.Item(id))); }
 
-struct ElevatedLabel : CUrlLabel {
-    bool RunsElevated() const override { return true; }
+struct PretendingLabel : CUrlLabel {
+    bool RunsElevated() const override { return elevated; }
+    bool elevated = true;
 };
 
 }  // namespace
@@ -117,14 +118,22 @@ TEST(AboutDialog, OwnNameAndVersionColouredLinksAndTheReportHandedToTheMailProgr
         EXPECT_NE(LastMail().find("subject 'Request for Information' note ''"), std::string::npos);
         EXPECT_TRUE(Link(dialog, IDC_ABOUT_SALES).Visited());
 
+        // Elevated, a link gives its address to copy and opens nothing; otherwise a
+        // target that neither the shell nor the browser's command (too long) takes is an error.
         CreateWindowExA(0, "STATIC", "x", WS_CHILD, 0, 0, 9, 9, dialog.Handle(), HMENU(99), nullptr, nullptr);
-        ElevatedLabel failing;
-        failing.SetTarget("C:\\no\\such.file", false);
-        ASSERT_TRUE(failing.SubclassDlgItem(99, dialog));
-        failing.MarkVisited(TRUE);
+        PretendingLabel label;
+        ASSERT_TRUE(label.SubclassDlgItem(99, dialog));
+        const std::string site = "https://www.orvanel.example.com/";
+        label.SetTarget(site, false);
+        EXPECT_EQ(Click(dialog, 99), std::vector<std::string>{"Horalux runs as an administrator, and a browser started "
+            "from it would too. Open this address in your browser yourself (Ctrl+C copies this message):\n\n" + site});
+        EXPECT_TRUE(label.Visited());
+        EXPECT_EQ(label.LastOpenResult(), 0) << "the elevated link opened something";
+        label.elevated = false;
+        label.SetTarget("C:\\no\\" + std::string(600, 'x'), false);
         const auto texts = Click(dialog, 99);
-        EXPECT_EQ(texts, std::vector<std::string>{OpenErrorText(failing.LastOpenResult())});
-        EXPECT_FALSE(failing.Visited());
+        EXPECT_EQ(texts, std::vector<std::string>{OpenErrorText(label.LastOpenResult())});
+        EXPECT_FALSE(label.Visited());
     }, nullptr, kFakeMapi);
     EXPECT_EQ(about.DoModal(), IDOK);
 }

@@ -2,6 +2,7 @@
 #include "ui/TrayIcon_win32.h"
 #include "window/Application_win32.h"
 #include <gtest/gtest.h>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -30,4 +31,9 @@ TEST(TrayIcon, ShellRestartAddsTheShownIconAgain)
     ASSERT_TRUE(GetIconInfo(calls[2].second, &info));
     GetObjectA(info.hbmColor, sizeof colour, &colour), DeleteObject(info.hbmColor), DeleteObject(info.hbmMask);
     EXPECT_EQ(colour.bmWidth, GetSystemMetrics(SM_CXSMICON));
+    // The tip holds a whole status line: the shell's record of Windows 2000 on.
+    const std::string tip = "Horalux: Failed to get an echo back from an Orvanel clock on the selected comm port.";
+    tray.SetIcon(IDI_SYNCED, tip.c_str());
+    EXPECT_TRUE(tray.Data().szTip == tip && tray.Data().cbSize == NOTIFYICONDATAA_V2_SIZE);
 }
+

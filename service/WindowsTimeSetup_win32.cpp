@@ -1,4 +1,4 @@
-#include "timeprov/WindowsTimeSetup_win32.h"
+#include "service/WindowsTimeSetup_win32.h"
 
 #include <windows.h>
 
@@ -6,8 +6,8 @@
 
 #include "clocklink/SystemError.h"
 #include "files/ProfileStore.h"
-#include "files/Settings.h"
 #include "service/HoraluxService_win32.h"
+#include "sync/Settings.h"
 #include "timeprov/FirewallRule_win32.h"
 #include "window/Handles_win32.h"
 
@@ -148,7 +148,7 @@ ServiceSetupResult SetWindowsTimeFeed(bool on, const std::string& exePath, Profi
     const ServiceSetupResult opened = OpenWindowsTime(w32time, message);
     if (opened != ServiceSetupResult::Done) return opened;
     const std::string dll = exePath.substr(0, exePath.find_last_of('\\') + 1) + kProviderDll;
-    const bool feeding = LoadSettings(settings).feedWindowsTime;
+    const bool feeding = LoadSettings(settings).sync.feedsWindowsTime;
     uint32_t modeError = ERROR_SUCCESS;
     DWORD error = ERROR_SUCCESS;
     if (on) {

@@ -1,4 +1,4 @@
-#include "files/Settings.h"
+#include "sync/Settings.h"
 
 #include <algorithm>
 #include <cctype>
@@ -13,6 +13,7 @@ const char kPortKey[] = "CommPort";
 const char kPeriodSection[] = "Update";
 const char kPeriodKey[] = "Frequency";
 const char kPreciseKey[] = "Precise";
+const char kMaxStepKey[] = "MaxStep";
 const char kModeKey[] = "Mode";
 const std::string kFeedMode = "WindowsTime";
 
@@ -31,8 +32,9 @@ Settings LoadSettings(const ProfileStore& profile)
     settings.port = profile.GetString(kPortSection, kPortKey, settings.port);
     settings.period = profile.GetString(kPeriodSection, kPeriodKey, settings.period);
     // A number, as GetPrivateProfileInt reads one: text that is none counts as 0.
-    settings.precise = std::atoi(profile.GetString(kPeriodSection, kPreciseKey, "1").c_str()) != 0;
-    settings.feedWindowsTime = SameWord(profile.GetString(kPeriodSection, kModeKey, ""), kFeedMode);
+    settings.sync.precise = std::atoi(profile.GetString(kPeriodSection, kPreciseKey, "1").c_str()) != 0;
+    settings.sync.maxStepMs = MaxStepMilliseconds(profile.GetString(kPeriodSection, kMaxStepKey, "1000"));
+    settings.sync.feedsWindowsTime = SameWord(profile.GetString(kPeriodSection, kModeKey, ""), kFeedMode);
     return settings;
 }
 
@@ -42,8 +44,8 @@ bool SaveSettings(ProfileStore& profile, const Settings& settings, uint32_t& err
            profile.WriteString(kPeriodSection, kPeriodKey, settings.period, &error);
 }
 
-bool SaveFeedMode(ProfileStore& profile, bool feedWindowsTime, uint32_t& error)
+bool SaveFeedMode(ProfileStore& profile, bool feedsWindowsTime, uint32_t& error)
 {
-    return feedWindowsTime ? profile.WriteString(kPeriodSection, kModeKey, kFeedMode, &error)
-                           : profile.RemoveKey(kPeriodSection, kModeKey, &error);
+    return feedsWindowsTime ? profile.WriteString(kPeriodSection, kModeKey, kFeedMode, &error)
+                            : profile.RemoveKey(kPeriodSection, kModeKey, &error);
 }

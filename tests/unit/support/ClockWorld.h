@@ -1,0 +1,162 @@
+#pragma once
+// A GPS clock on a serial line and a drifting PC clock, on virtual time, for
+// the real worker: the honesty test and the accuracy benchmark run in it.
+// Virtual milliseconds are true time; GPS time is true time from a start.
+#include <algorithm>
+#include <cmath>
+#include <deque>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "sync/NearestDate.h"
+#include "sync/SyncWorker.h"
+
+struct ClockWorld : CDevice, SystemClock, WakeEvent, StatusSink {
+    enum Kind { kAtOnce, kNextSecond, kDelayed };
+    struct Options {
+        Kind kind = kAtOnce;
+        uint32_t periodMs = 60000;
+        int attempts = 100;
+        double maxDelayMs = 1000;   // a delayed clock's longest delay
+        double driftPpm = 50;       // the PC clock's, either way at most
+        double jumps = 0.02;        // share of attempts before which someone steps the PC clock
+        double chunked = 0;         // share of replies that come in pieces with gaps
+        double wrong = 0;           // share of replies that name a wrong second, never two within 80
+    };
+    struct SetRecord {
+        int attempt;
+        double truthMs;   // PC minus GPS just before the set
+        SyncStatus status;
+        double errorMs;   // |PC - GPS| right after it
+    };
+
+    ClockWorld(unsigned seed, const Options& o) : random(seed), options(o) {
+        gpsStart = 1796601600000.0 + Uniform(0, 86400000);   // a day from 2026-12-07
+        drift = Uniform(-o.driftPpm, o.driftPpm) * 1e-6;
+        pcAnchor = gpsStart + Uniform(-3000, 3000);
+        state.flags = SYNC_STOPPED;
+        state.portName = "com5";
+        state.periodMs = o.periodMs;
+    }
+    void Run(bool precise = true) {
+        state.precise = precise;
+        SyncWorkerDeps deps{*this, ticks, *this, *this, *this};
+        deps.timerStepUs = deps.pairErrorUs = 1000;   // PC time is read to the millisecond below the truth
+        RunSyncWorker(state, deps);
+    }
+
+    double Uniform(double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(random); }
+    double Gps(double t) const { return gpsStart + t; }
+    double Pc(double t) const { return pcAnchor + (t - pcAnchorT) * (1 + drift); }
+
+    struct Ticks : Ticker {
+        uint32_t now = 0;
+        uint32_t Now() override { return now; }
+        int64_t CounterUs() override { return static_cast<int64_t>(now) * 1000; }
+        void Sleep(uint32_t ms) override { now += ms; }
+    } ticks;
+    uint32_t& now = ticks.now;
+
+    // The line: every byte echoed, "\r\nTU" answered byte by byte.
+    bool Open(std::string) override { incoming.clear(); return true; }
+    bool Close() override { return true; }
+    size_t Due() const {
+        size_t n = 0;
+        while (n < incoming.size() && incoming[n].first <= now) ++n;
+        return n;
+    }
+    uint32_t PeekRead() override { return static_cast<uint32_t>(Due()); }
+    bool Read(void* buffer, uint32_t& count) override {
+        count = std::min<uint32_t>(count, static_cast<uint32_t>(Due()));
+        for (uint32_t i = 0; i < count; ++i, incoming.pop_front()) static_cast<char*>(buffer)[i] = incoming.front().second;
+        return count > 0;
+    }
+    bool Write(const void* buffer, uint32_t& count) override {
+        for (uint32_t i = 0; i < count; ++i) {
+            const char c = static_cast<const char*>(buffer)[i];
+            Arrive(now + 2 * kByteMs, c);
+            written = (written + c).substr(written.size() >= 4 ? 1 : 0);
+            if (written == "\r\nTU") Reply(now + kByteMs);
+        }
+        return true;
+    }
+    void Reply(double received) {
+        double composed = received + Uniform(0, 5);
+        if (options.kind == kNextSecond) composed = std::ceil(Gps(received) / 1000) * 1000 - gpsStart + Uniform(0, 2);
+        if (options.kind == kDelayed) composed = received + Uniform(0, options.maxDelayMs);
+        double named = std::floor(Gps(composed) / 1000) * 1000;
+        if (++sinceWrong > 80 && Uniform(0, 1) < options.wrong) {
+            named += 1000.0 * (Uniform(0, 1) < 0.5 ? -1 : 1) * (Uniform(0, 1) < 0.8 ? 1 : 3600);
+            sinceWrong = 0;
+        }
+        const UtcTime n = UtcFromMilliseconds(static_cast<int64_t>(named));
+        char text[32];
+        std::snprintf(text, sizeof text, "%03d:%02d:%02d:%02d\r\n", n.day, n.hour, n.minute, n.second);
+        // Sent back to back from the moment of composing; a USB adapter or a
+        // busy PC may hand them over in pieces, each after a gap.
+        const bool pieces = Uniform(0, 1) < options.chunked;
+        double held = 0;
+        for (size_t b = 0; text[b]; ++b) {
+            const double sent = std::max(composed, received + kByteMs) + (b + 1) * kByteMs;
+            if (pieces && Uniform(0, 1) < 0.3) held = std::max(held, sent) + Uniform(0, 120);
+            Arrive(std::max(sent, held), text[b]);
+        }
+    }
+    void Arrive(double at, char c) {
+        auto it = incoming.end();
+        while (it != incoming.begin() && (it - 1)->first > at) --it;
+        incoming.insert(it, {at, c});
+    }
+    uint32_t GetCharsPerMs() override { return 0; }
+    void Flush() override { incoming.erase(incoming.begin(), incoming.begin() + static_cast<long>(Due())); }
+    bool SetClockLine(uint32_t&) override { return true; }
+    void SendBreak() override { now += 200; }
+
+    // The PC clock, read to the millisecond below.
+    UtcTime Now() override { return UtcFromMilliseconds(static_cast<int64_t>(std::floor(Pc(now)))); }
+    bool Set(const UtcTime& time, uint32_t&) override {
+        sets.push_back({wakes, Pc(now) - Gps(now), SyncStatus(), 0});
+        pcAnchor = static_cast<double>(UtcMilliseconds(time));
+        pcAnchorT = now;
+        sets.back().errorMs = std::fabs(pcAnchor - Gps(now));
+        busyMs += now - wokeAt;
+        return true;
+    }
+
+    // The period timer (Windows timers fire up to a tick late), and someone
+    // else stepping the PC clock now and then.
+    bool Open(uint32_t&) override { return true; }
+    bool Wait(uint32_t&) override {
+        if (++wakes > options.attempts) {
+            state.RequestStop();
+            return true;
+        }
+        // Ticks that came while the last attempt ran are lost (counted after
+        // the first, which knows nothing of the clock yet).
+        for (; nextFire <= now; nextFire += options.periodMs) lateTicks += wakes > 2;
+        now = nextFire + static_cast<uint32_t>(Uniform(0, 16));
+        nextFire += options.periodMs;
+        wokeAt = now;
+        if (wakes > 1 && Uniform(0, 1) < options.jumps) pcAnchor += (Uniform(0, 1) < 0.5 ? -1 : 1) * Uniform(100, 2000);
+        return true;
+    }
+    void DropPending() override {}
+    void Post(const SyncStatus& s) override {
+        if (s.id == IDS_TIME_SET) sets.back().status = s;
+        posted.push_back(s);
+    }
+    void BroadcastTimeChange() override {}
+
+    static constexpr double kByteMs = 10.0 / 9.6;   // 10 bits at 9600 baud
+    std::mt19937 random;
+    Options options;
+    uint32_t nextFire = 0, wokeAt = 0;
+    int wakes = 0, lateTicks = 0, sinceWrong = 80;
+    double gpsStart, drift, pcAnchor, pcAnchorT = 0, busyMs = 0;
+    std::deque<std::pair<double, char>> incoming;
+    std::string written;
+    std::vector<SetRecord> sets;
+    std::vector<SyncStatus> posted;
+    SyncThreadState state;
+};
