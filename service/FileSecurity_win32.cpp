@@ -91,6 +91,20 @@ bool RenameHeld(HANDLE object, const std::string& to, bool replace) {
     return SetFileInformationByHandle(object, FileRenameInfo, &rename, sizeof rename) != FALSE;
 }
 
+// The program file, its folder and each folder above it up to the root; one
+// that cannot be read has no owner, which the check refuses.
+std::vector<PathObject> ReadProgramPath(std::string at) {
+    std::vector<PathObject> path;
+    for (;;) {
+        const KernelHandle object = OpenUnfollowed(at, READ_CONTROL | FILE_READ_ATTRIBUTES);
+        path.push_back(object ? ReadPathObject(object.Get()) : PathObject{});
+        const size_t slash = at.find_last_of('\\');
+        if (slash == std::string::npos || slash + 1 == at.size()) return path;
+        at.erase(slash);
+        if (at.size() == 2 && at[1] == ':') at += '\\';   // the drive's root
+    }
+}
+
 std::vector<std::string> MachineOwners() {
     std::vector<std::string> owners = {SID_LOCAL_SYSTEM, SID_ADMINISTRATORS, SID_TRUSTED_INSTALLER};
     char system[MAX_PATH] = "";

@@ -17,6 +17,10 @@ std::string OwnerOf(HANDLE object);
 // Owner, access list and whether it is a link.
 PathObject ReadPathObject(HANDLE object);
 
+// The program file, its folder and each folder above it up to the root: what
+// OthersCanChange weighs.
+std::vector<PathObject> ReadProgramPath(std::string at);
+
 // A file with one name that is no link: one a user cannot have pointed at
 // something else.
 bool IsPlainFile(HANDLE file);

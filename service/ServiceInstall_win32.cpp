@@ -55,20 +55,6 @@ bool Configure(SC_HANDLE service) {
            (ChangeServiceConfig2W(service, SERVICE_CONFIG_SERVICE_SID_INFO, &sid) || !known());
 }
 
-// The program file, its folder and each folder above it up to the root; one
-// that cannot be read has no owner, which the check refuses.
-std::vector<PathObject> ReadProgramPath(std::string at) {
-    std::vector<PathObject> path;
-    for (;;) {
-        const KernelHandle object = OpenUnfollowed(at, READ_CONTROL | FILE_READ_ATTRIBUTES);
-        path.push_back(object ? ReadPathObject(object.Get()) : PathObject{});
-        const size_t slash = at.find_last_of('\\');
-        if (slash == std::string::npos || slash + 1 == at.size()) return path;
-        at.erase(slash);
-        if (at.size() == 2 && at[1] == ':') at += '\\';   // the drive's root
-    }
-}
-
 // The executable's message table gives Event Viewer the lines' texts.
 LSTATUS RegisterEventSource(const std::string& exePath) {
     RegistryKey key;

@@ -6,6 +6,7 @@
 
 #include "clocklink/SystemError.h"
 #include "files/ProfileStore.h"
+#include "service/FileSecurity_win32.h"
 #include "service/HoraluxService_win32.h"
 #include "sync/Settings.h"
 #include "timeprov/FirewallRule_win32.h"
@@ -155,6 +156,14 @@ ServiceSetupResult SetWindowsTimeFeed(bool on, const std::string& exePath, Profi
         if (GetFileAttributesA(dll.c_str()) == INVALID_FILE_ATTRIBUTES) {
             message = "The provider " + dll + " is missing: nothing was changed.";
             return ServiceSetupResult::Failed;
+        }
+        // Windows Time runs what it loads with its own rights.
+        if (OthersCanChange(ReadProgramPath(dll), MachineOwners())) {
+            message = "Windows Time was not given the provider: others than SYSTEM, the Administrators and "
+                      "TrustedInstaller could change " + dll + " or a folder it lies in. Copy horalux.exe and the "
+                      "provider into a folder under Program Files (or install the MSI package) and run "
+                      "/windows-time on from there.";
+            return ServiceSetupResult::UnsafeLocation;
         }
         if (feeding && RegisteredDll() == dll) {
             message = "Horalux already feeds Windows Time: nothing was changed.";

@@ -9,7 +9,9 @@ class ProfileStore;
 // Windows Time's input provider "Horalux", has the service feed it
 // ([Update] Mode=WindowsTime, read again at once by a running service),
 // makes Windows Time start with Windows and restarts it. Off undoes each,
-// with the start type that on found. `settings` is horalux.INI.
+// with the start type that on found. Refuses a provider that others than
+// SYSTEM, the Administrators and TrustedInstaller could change. `settings`
+// is horalux.INI.
 ServiceSetupResult SetWindowsTimeFeed(bool on, const std::string& exePath, ProfileStore& settings,
                                       std::string& message);
 
