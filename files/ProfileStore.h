@@ -20,6 +20,7 @@ public:
     // A failure leaves the system's error code in `error` when one is given.
     bool WriteString(const std::string& section, const std::string& key,
                      const std::string& value, uint32_t* error = nullptr);
+    // A section left without keys goes too.
     bool RemoveKey(const std::string& section, const std::string& key, uint32_t* error = nullptr);
     bool RemoveSection(const std::string& section, uint32_t* error = nullptr);
 

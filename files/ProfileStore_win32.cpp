@@ -48,7 +48,10 @@ bool ProfileStore::WriteString(const std::string& section, const std::string& ke
 
 bool ProfileStore::RemoveKey(const std::string& section, const std::string& key, uint32_t* error)
 {
-    return Remove(section.c_str(), key.c_str(), error);
+    if (!Remove(section.c_str(), key.c_str(), error)) return false;
+    char keys[4] = "";   // a longer section fills it and counts 2 (its size less two)
+    return GetPrivateProfileSectionA(section.c_str(), keys, sizeof keys, fileName_.c_str()) > 0 ||
+           Remove(section.c_str(), nullptr, error);
 }
 
 bool ProfileStore::RemoveSection(const std::string& section, uint32_t* error)

@@ -2,7 +2,8 @@
 # scripts/dist.sh WIN32_BUILD OUT_DIR
 # Packages the built program as OUT_DIR/horalux-<version>-x64.msi (wixl) and
 # .zip, then checks what it built: the version in the program and the
-# packages, the program's size and imports, the MSI's tables and payload.
+# packages, the program's size, its and the time provider's imports, the
+# MSI's tables and payload.
 set -euo pipefail
 win32=$(cd "${1:?WIN32_BUILD}" && pwd) out=${2:?OUT_DIR}
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -12,7 +13,7 @@ version=$(sed -n 's/^#define HORALUX_VERSION_TEXT "\(.*\)"$/\1/p' "$win32/genera
 [ -n "$version" ] || fail "no version in $win32/generated/res/Version.h"
 name=horalux-$version-x64 stage=$out/stage
 rm -rf "$stage" "$out/$name.msi" "$out/$name.zip" && mkdir -p "$stage"
-cp "$win32/app/horalux.exe" "$win32/app/horalux.htm" "$stage/"
+cp "$win32/app/horalux.exe" "$win32/app/horalux.htm" "$win32/timeprov/horalux-timeprov.dll" "$stage/"
 sed "s/@VERSION@/$version/g" "$root/installer/README.txt" | sed 's/$/\r/' >"$stage/README.txt"
 
 # wixl takes the architecture from -a only and sources relative to here.
@@ -28,7 +29,7 @@ msiinfo export "$out/$name.msi" InstallExecuteSequence | sed 's/\r$//' >"$stage/
 printf 'MsiConfigureServices\tVersionNT>=601\t5850\n' >>"$stage/InstallExecuteSequence.idt"
 msibuild "$out/$name.msi" -i "$stage/Upgrade.idt" -i "$stage/InstallExecuteSequence.idt" \
   -i "$root/installer/MsiServiceConfig.idt" -i "$root/installer/MsiServiceConfigFailureActions.idt"
-(cd "$stage" && cmake -E tar cf "../$name.zip" --format=zip horalux.exe horalux.htm README.txt)
+(cd "$stage" && cmake -E tar cf "../$name.zip" --format=zip horalux.exe horalux-timeprov.dll horalux.htm README.txt)
 
 # --- Checks ---
 exe=$stage/horalux.exe
@@ -40,8 +41,13 @@ for pair in "FileVersion$version" "ProductVersion$version" ProductNameHoralux "C
   "FileDescriptionHoralux GPS clock" "LegalCopyrightCopyright (C) 2026 Orvanel Systems, Inc."; do
   grep -qaF "$pair" <<<"$strings" || fail "the version block lacks $pair"
 done
-imports=$(x86_64-w64-mingw32-objdump -p "$exe" | awk '/DLL Name:/ { print tolower($3) }' | sort | xargs)
-grep -qE 'lib(stdc\+\+|gcc|winpthread)' <<<"$imports" && fail "horalux.exe needs a runtime DLL: $imports"
+grep -qaF "OriginalFilenamehoralux-timeprov.dll" <(tr -d '\000' <"$stage/horalux-timeprov.dll") ||
+  fail "the time provider has no version block"
+# Windows Time loads the provider into its own process: neither may need a DLL beside it.
+for f in horalux.exe horalux-timeprov.dll; do
+  imports=$(x86_64-w64-mingw32-objdump -p "$stage/$f" | awk '/DLL Name:/ { print tolower($3) }' | sort | xargs)
+  grep -qE 'lib(stdc\+\+|gcc|winpthread)' <<<"$imports" && fail "$f needs a runtime DLL: $imports"
+done
 table() { msiinfo export "$out/$name.msi" "$1" | tail -n +4 | tr -d '\r'; }
 property() { table Property | awk -F'\t' -v p="$1" '$1 == p { print $2 }'; }
 [ "$(property ProductVersion)" = "$version" ] || fail "the MSI's ProductVersion is $(property ProductVersion)"
@@ -49,7 +55,8 @@ property() { table Property | awk -F'\t' -v p="$1" '$1 == p { print $2 }'; }
 # Each installed file comes from one component: the service's copy lies in a folder of its own.
 placed=$({ table Component | cut -f 1,3; table File | cut -f 2,3 | sed 's/^/F:/'; } |
   awk -F'\t' '!/^F:/ { folder[$1] = $2; next } { print folder[substr($1, 3)] "/" $2 }' | sort | xargs)
-[ "$placed" = "INSTALLDIR/horalux.exe INSTALLDIR/horalux.htm SERVICEDIR/horalux.exe" ] || fail "MSI files: $placed"
+[ "$placed" = "INSTALLDIR/horalux-timeprov.dll INSTALLDIR/horalux.exe INSTALLDIR/horalux.htm SERVICEDIR/horalux.exe" ] ||
+  fail "MSI files: $placed"
 table ServiceInstall | grep -qP '^Service\tHoralux\tHoralux GPS clock\t16\t2\t1\t.*NT AUTHORITY\\LocalService\t\t/service\tServiceProgram\t' ||
   fail "the service is not installed as agreed: $(table ServiceInstall)"
 [ "$(table FeatureComponents | grep -c ServiceProgram)" = 1 ] && table Feature | grep -qP '^Service\t.*\t1000\t' ||
@@ -63,13 +70,21 @@ table MsiServiceConfigFailureActions |
 table InstallExecuteSequence | awk -F'\t' '{ at[$1] = $3 }
   END { exit !(at["InstallServices"] < at["MsiConfigureServices"] && at["MsiConfigureServices"] < at["StartServices"]) }' ||
   fail "the service is not configured between its install and its start"
+# The Windows Time feature: the provider, registered by the switch once the
+# service runs, and taken back by it before the files go.
+table FeatureComponents | grep -qP '^WindowsTime\tTimeProvider$' && table Feature | grep -qP '^WindowsTime\t.*\t1000\t' &&
+  [ "$(table CustomAction | sort | xargs)" = "WindowsTimeOff 3154 horalux.exe /windows-time off /quiet WindowsTimeOn 3154 horalux.exe /windows-time on /quiet" ] &&
+  table InstallExecuteSequence | awk -F'\t' '{ at[$1] = $3; if ($1 ~ /^WindowsTime/) when[$1] = $2 }
+    END { exit !(at["WindowsTimeOff"] < at["StopServices"] && at["WindowsTimeOn"] > at["StartServices"] &&
+                 when["WindowsTimeOn"] == "$TimeProvider=3" && when["WindowsTimeOff"] == "?TimeProvider=3 AND $TimeProvider=2") }' ||
+  fail "the Windows Time provider is no optional feature that the switch registers and takes back"
 table Shortcut | grep -qP '^Horalux\tProgramMenuFolder\tHoralux\t' || fail "no Start-menu shortcut"
 table Upgrade | grep -qP '\t257\t\tOLDERFOUND$' || fail "older versions are not upgraded with their features"
 rm -rf "$stage/payload" && msiextract -C "$stage/payload" "$out/$name.msi" >/dev/null
-for f in horalux.exe horalux.htm; do
+for f in horalux.exe horalux-timeprov.dll horalux.htm; do
   cmp -s "$stage/$f" "$(find "$stage/payload" -name "$f" | head -n 1)" || fail "the MSI's $f differs from the build's"
 done
-[ "$(cmake -E tar tf "$out/$name.zip" | sort | xargs)" = "README.txt horalux.exe horalux.htm" ] ||
+[ "$(cmake -E tar tf "$out/$name.zip" | sort | xargs)" = "README.txt horalux-timeprov.dll horalux.exe horalux.htm" ] ||
   fail "zip holds: $(cmake -E tar tf "$out/$name.zip" | xargs)"
 
 echo "dist: horalux.exe $size bytes, $out/$name.msi $(stat -c %s "$out/$name.msi") bytes," \

@@ -26,7 +26,7 @@ const char kFeedBefore[] = "WindowsTimeBefore";
 const char kLanBefore[] = "LanServerBefore";
 const char kNothingKept[] = "?";
 constexpr DWORD kReliableTimeServer = 5;   // AnnounceFlags: always a time server, always reliable
-constexpr DWORD kStopWaitMs = 30000;
+constexpr DWORD kSettleWaitMs = 30000;
 
 // Windows Time, with the rights to restart and configure it.
 ServiceSetupResult OpenWindowsTime(ServiceHandle& service, std::string& message) {
@@ -49,18 +49,23 @@ ServiceSetupResult OpenWindowsTime(ServiceHandle& service, std::string& message)
     return ServiceSetupResult::Failed;
 }
 
+// Waits out a start or stop under way (one asked for just before, say).
+bool Settle(SC_HANDLE service, SERVICE_STATUS& status) {
+    for (DWORD waited = 0;; waited += 100) {
+        if (!QueryServiceStatus(service, &status)) return false;
+        if (status.dwCurrentState != SERVICE_START_PENDING && status.dwCurrentState != SERVICE_STOP_PENDING) return true;
+        if (waited >= kSettleWaitMs) return SetLastError(ERROR_SERVICE_REQUEST_TIMEOUT), false;
+        Sleep(100);
+    }
+}
+
 // It reads its providers and settings as it starts.
 DWORD RestartWindowsTime(SC_HANDLE service) {
     SERVICE_STATUS status = {};
-    if (ControlService(service, SERVICE_CONTROL_STOP, &status)) {
-        for (DWORD waited = 0; status.dwCurrentState != SERVICE_STOPPED; waited += 100) {
-            if (waited >= kStopWaitMs) return ERROR_SERVICE_REQUEST_TIMEOUT;
-            Sleep(100);
-            if (!QueryServiceStatus(service, &status)) return GetLastError();
-        }
-    } else if (GetLastError() != ERROR_SERVICE_NOT_ACTIVE) {
+    if (!Settle(service, status)) return GetLastError();
+    if (status.dwCurrentState != SERVICE_STOPPED &&
+        (!ControlService(service, SERVICE_CONTROL_STOP, &status) || !Settle(service, status)))
         return GetLastError();
-    }
     return StartServiceA(service, 0, nullptr) ? ERROR_SUCCESS : GetLastError();
 }
 

@@ -4,8 +4,9 @@
 # and the Start-menu shortcut; a quiet uninstall removes them; the settings
 # file stays throughout. With the service feature the service sets the time
 # from the simulator; removing the feature stops and removes the service and
-# leaves the program. Environment (set by CTest): HORALUX_WIN32_DIR,
-# HORALUX_TOOLS_DIR, WINEPREFIX.
+# leaves the program. The Windows Time feature registers the provider through
+# the switch, and the package's removal takes it back. Environment (set by CTest):
+# HORALUX_WIN32_DIR, HORALUX_TOOLS_DIR, HORALUX_HOST, WINEPREFIX.
 set -u -o pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd) && . "$root/scripts/wine-env.sh"
 fail() { echo "FAIL [msi:${BASH_LINENO[0]}]: $*" >&2; exit 1; }
@@ -47,3 +48,16 @@ grep -qF 'C:\Program Files\Horalux\Service\horalux.exe /service' <<<"$svc" && gr
 # Wine's msiexec does not wait for the stop it asks for, so the program file the
 # service still runs from stays behind here; Windows waits (ServiceControl Wait).
 /usr/lib/wine/wine64 msiexec /x "$out"/horalux-2.0.1.0-x64.msi /qn || fail "the uninstall failed"
+
+# --- The Windows Time feature: the switch registers the provider, the package's removal takes it back ---
+# A stand-in for Windows Time, which Wine lacks, that the switch restarts (tests/e2e/TimeProvHost.cpp).
+/usr/lib/wine/wine64 sc create W32Time binPath= "Z:${HORALUX_HOST//\//\\} Z:${out//\//\\}\\host.txt 0 C:\\log" >/dev/null ||
+  fail "no stand-in for Windows Time"
+printf '[Communication]\r\nCommPort=com5\r\n' >"$c/windows/horalux.INI"
+registered() { echo "$(/usr/lib/wine/wine64 reg query 'HKLM\System\CurrentControlSet\Services\W32Time\TimeProviders\Horalux' /v DllName 2>/dev/null |
+  tr -d '\r' | grep -o 'C:.*')|$(tr -d '\r' <"$c/windows/horalux.INI" | grep -v '^$' | xargs)|$(ls "$c/Program Files/Horalux" 2>/dev/null | grep -c timeprov)"; }
+/usr/lib/wine/wine64 msiexec /i "$out"/horalux-2.0.1.0-x64.msi ADDLOCAL=Horalux,WindowsTime /qn || fail "the install with the provider failed"
+[ "$(registered)" = 'C:\Program Files\Horalux\horalux-timeprov.dll|[Communication] CommPort=com5 [WindowsTimeBefore]'\
+' Start=3 [Update] Mode=WindowsTime|1' ] || fail "with the provider: $(registered)"
+/usr/lib/wine/wine64 msiexec /x "$out"/horalux-2.0.1.0-x64.msi /qn || fail "the uninstall with the provider failed"
+[ "$(registered)" = '|[Communication] CommPort=com5|0' ] || fail "without the provider: $(registered)"
