@@ -157,7 +157,7 @@ private:
             if (status == kStepped) continue;
             // Given up: a set needs a reply of this attempt.
             if (status == kGivenUp && replies > 0) break;
-            if (status == kGivenUp) return Fail(IDS_READ_FAILED);
+            if (status == kGivenUp) return Fail(IDS_REPLY_TOO_LATE);
             if (status != 0) return Fail(status);
             ++replies;
             if (verdict == Verdict::Restarted) restarted = true, confirmed = 0, lastCounted = INT64_MIN / 2;

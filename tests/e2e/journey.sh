@@ -175,7 +175,10 @@ expect "$(log | tail -n 1 | cut -d ' ' -f 2-)|$(log_count .)|$(controls)" "Stopp
   "last line, line count and controls after Stop"
 
 # --- The clock: a new Start shows only its own lines; the tray starts and stops while hidden ---
+# Two seconds: the break and two commands take a quarter of one, and the
+# clock answers only early in its second.
 act set "$TITLE" $PORT com1
+act set "$TITLE" $PERIOD 2
 act click "$TITLE" $START
 wait_log 2 "$TIME_SET"
 expect "$(log | grep -cvE "$TIME_SET")" 0 "lines other than 'Time Set' after a new Start"
