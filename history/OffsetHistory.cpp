@@ -10,14 +10,15 @@ namespace {
 
 int64_t FloorDiv(int64_t a, int64_t b) { return a / b - (a % b != 0 && (a < 0) != (b < 0)); }
 
-// A set, or an estimate handed to Windows Time in its place: both carry the offset.
+// A set, one Windows did not carry out, or an estimate handed to Windows
+// Time in its place: each carries the offset measured before it.
 bool CarriesOffset(int id) {
-    return id == IDS_TIME_SET || id == IDS_SAMPLE_SENT;
+    return id == IDS_TIME_SET || id == IDS_SET_NOT_TAKEN || id == IDS_SAMPLE_SENT;
 }
 
 bool IsFailedAttempt(int id) {
     return id == IDS_OPEN_EVENT_FAILED || (id >= IDS_OPEN_PORT_FAILED && id <= IDS_UNEXPECTED_ERROR) ||
-           id == IDS_SAMPLE_NOT_TAKEN;
+           id == IDS_LARGE_STEP || id == IDS_NOT_AGREED || id == IDS_REPLY_TOO_LATE || id == IDS_SAMPLE_NOT_TAKEN;
 }
 
 std::string Plural(size_t n, const char* one) {

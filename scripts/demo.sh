@@ -66,7 +66,7 @@ while [ $SECONDS -lt $end ] && kill -0 "$app_pid" 2>/dev/null; do
   if [ ${#lines[@]} -lt $shown ]; then shown=0; fi
   for ((i = shown; i < ${#lines[@]}; i++)); do
     echo "  ${lines[i]}"
-    case ${lines[i]} in *"Time Set"*) successes=$((successes + 1)) ;; esac
+    case ${lines[i]} in *"Time Set"* | *"did not move by"*) successes=$((successes + 1)) ;; esac
   done
   shown=${#lines[@]}
   if [ $successes -ge 3 ] && [ ! -f "$screenshot.done" ]; then

@@ -30,7 +30,7 @@ constexpr int64_t kSecondUs = OffsetEstimator::kSecondUs;
 constexpr int kMaxReadings = 8;
 constexpr int64_t kWantedUs = 80000;
 constexpr int64_t kAttemptUs = 3 * kSecondUs;   // from the first time command
-constexpr int64_t kTickMarginUs = 50000;        // an attempt ends this long before the next wake-up
+constexpr int64_t kTickMarginUs = 100000;       // an attempt ends this long before the next wake-up
 // A larger step than MaxStep, as the first set, needs this many readings
 // that agree, each at least a second after the one before.
 constexpr int kConfirmations = 3;
@@ -42,6 +42,8 @@ constexpr int64_t kSameOffsetUs = kSecondUs;
 
 // A status meaning "read again": the PC clock was stepped during a reading.
 constexpr int kStepped = -1;
+// The reply did not come before the attempt must end.
+constexpr int kGivenUp = -2;
 
 int64_t Abs(int64_t v) { return v < 0 ? -v : v; }
 int64_t DriftUs(int64_t elapsedUs) { return (Abs(elapsedUs) * OffsetEstimator::kDriftPpm + 999999) / 1000000; }
@@ -56,17 +58,17 @@ struct Carried {
     int largeRuns = 0;
     int64_t largeOffsetUs = 0;
     Stamp largeAt;
-    // The quickest of the recent replies, for what the next reading may
+    // The slowest of the recent replies, for what the next reading may
     // cost: a clock may answer at once at one phase of the second and late
-    // at another, and a reply that comes too late is given up anyway.
+    // at another.
     int64_t delaysUs[8] = {};
     int delays = 0;
-    int64_t QuickestUs() const {
-        int64_t quickest = OffsetEstimator::kSecondUs;
-        for (int i = 0; i < delays && i < 8; ++i) quickest = std::min(quickest, delaysUs[i]);
-        return quickest;
+    int64_t SlowestUs() const {
+        if (delays == 0) return OffsetEstimator::kSecondUs;
+        int64_t slowest = 0;
+        for (int i = 0; i < delays && i < 8; ++i) slowest = std::max(slowest, delaysUs[i]);
+        return slowest;
     }
-    bool commanded = false;   // a time command went out
 };
 
 class Attempt {
@@ -115,7 +117,7 @@ private:
     Next FromEstimate(Clock& clock, const Clock::Running& running) {
         const int64_t periodEnd = state_.periodMs ? wake_.counter + state_.periodMs * kMsUs - kTickMarginUs : INT64_MAX;
         int64_t end = periodEnd, lastCounted = INT64_MIN / 2;
-        int confirmed = 0;
+        int confirmed = 0, replies = 0;
         bool restarted = false;
         for (int reading = 0; reading < kMaxReadings + kConfirmations; ++reading) {
             const Stamp now = Now();
@@ -124,11 +126,10 @@ private:
             const bool confirming = e.known && TooLarge(e.point) && carried_.sets == 0;
             if (confirming ? confirmed >= kConfirmations
                            : reading >= kMaxReadings ||
-                                 (reading > 0 && e.known && !estimator_.HasSuspect() && e.truth.Width() <= kWantedUs))
+                                 (replies > 0 && e.known && !estimator_.HasSuspect() && e.truth.Width() <= kWantedUs))
                 break;
-            // A reading must end before the attempt's end: after the first
-            // time command, which learns how long replies take, none is
-            // started that cannot.
+            // A reading must end before the attempt's end: once two replies
+            // agree, none is started that cannot.
             const int64_t deadline = std::min(end, periodEnd);
             const auto fits = [&](int64_t at) {
                 return deadline == INT64_MAX || now.counter + (at - now.pc) + echoUs_ + ReplyUs(now, at) <= deadline;
@@ -142,27 +143,29 @@ private:
                 // Out of reach: the nearest point that splits what is known,
                 // or, while little is, at once.
                 sendAt = e.known && e.truth.Width() < OffsetEstimator::kAmbiguousUs ? estimator_.NextCommandAt(now, reach) : now.pc;
-                if (!fits(sendAt) && carried_.commanded) break;
+                if (!fits(sendAt) && e.known && reading > 0) break;
             }
             if (reading == 0) end = std::min(periodEnd, std::max(sendAt, now.pc) - now.pc + now.counter + kAttemptUs);
 
             // The time command's last byte is the one that counts. A reply
             // that would come too late is given up.
             const int64_t waitUs = std::max<int64_t>(0, sendAt - now.pc - echoUs_ * 3 / 4);
-            int64_t replyMs = Clock::kTimedReplyDeadlineMs;
-            if (!confirming && deadline != INT64_MAX && carried_.commanded)
-                replyMs = std::min(replyMs, std::max<int64_t>(0, deadline - now.counter - waitUs - echoUs_) / kMsUs);
+            const int64_t replyBy = !confirming && e.known ? deadline : INT64_MAX;
             Verdict verdict = Verdict::Agreed;
-            const int status = Read(clock, running, waitUs, static_cast<uint32_t>(replyMs), verdict);
+            const int status = Read(clock, running, now.counter + waitUs, replyBy, verdict);
             if (status == IDS_STOPPED) return Next::Leave;
             if (status == kStepped) continue;
-            if (status == IDS_READ_FAILED && replyMs < Clock::kTimedReplyDeadlineMs && running()) break;
+            // Given up: a set needs a reply of this attempt.
+            if (status == kGivenUp && replies > 0) break;
+            if (status == kGivenUp) return Fail(IDS_REPLY_TOO_LATE);
             if (status != 0) return Fail(status);
+            ++replies;
             if (verdict == Verdict::Restarted) restarted = true, confirmed = 0, lastCounted = INT64_MIN / 2;
             if (verdict != Verdict::Suspect && lastCommand_ - lastCounted >= kSecondUs)
                 ++confirmed, lastCounted = lastCommand_;
         }
 
+        if (replies == 0) return Fail(IDS_READ_FAILED);
         const Stamp now = Now();
         const Estimate e = estimator_.At(now);
         SyncStatus result;
@@ -234,7 +237,9 @@ private:
         const int64_t asked = UtcMilliseconds(target) * kMsUs - before.pc;
         if (Abs(Moved(before, after) - asked) > deps_.timerStepUs + 2 * deps_.pairErrorUs + kMsUs) {
             result.id = IDS_SET_NOT_TAKEN;
-            return Fail(result);
+            // Nothing moved, yet the clock may be right to within what is known.
+            const bool right = result.offsetWithinMs >= 0 && Abs(result.offsetMs) <= result.offsetWithinMs;
+            return right ? Succeed(result) : Fail(result);
         }
         ++carried_.sets;
         result.id = IDS_TIME_SET;
@@ -270,30 +275,30 @@ private:
     // How long the reply to a command at `at` may take to come: a clock that
     // waits for the second answers when it starts, others as they did.
     int64_t ReplyUs(const Stamp& now, int64_t at) const {
-        // Others: as quickly as they have, but a reply that comes too late
-        // is given up, so a hundred milliseconds are enough to try.
         if (estimator_.WaitsForSecond()) return estimator_.ReplyWithinUs(now, at);
-        return std::min<int64_t>(carried_.QuickestUs(), 100 * kMsUs) + 50 * kMsUs;
+        return carried_.SlowestUs() + 50 * kMsUs;
     }
 
     // Sleeps in short steps so that a stop is seen at once; false on a stop.
     bool Pause(int64_t us) {
-        for (int64_t left = us; left > 0; left -= kPauseStepMs * kMsUs) {
+        const int64_t until = deps_.ticker.CounterUs() + us;
+        for (int64_t left = us; left > 0; left = until - deps_.ticker.CounterUs()) {
             if (!state_.IsRunning()) return false;
             deps_.ticker.Sleep(static_cast<uint32_t>(std::min<int64_t>((left + kMsUs - 1) / kMsUs, kPauseStepMs)));
         }
         return state_.IsRunning();
     }
 
-    // One timed reply into the estimate: 0, IDS_STOPPED on a stop, kStepped
-    // when the PC clock was stepped meanwhile, or the failure's status.
-    int Read(Clock& clock, const Clock::Running& running, int64_t waitUs, uint32_t replyMs, Verdict& verdict) {
-        if (!Pause(waitUs)) return IDS_STOPPED;
+    // One timed reply into the estimate, the command sent at counter time
+    // `sendAt` and the reply awaited until `replyBy` at most: 0, IDS_STOPPED
+    // on a stop, kStepped when the PC clock was stepped meanwhile, kGivenUp,
+    // or the failure's status.
+    int Read(Clock& clock, const Clock::Running& running, int64_t sendAt, int64_t replyBy, Verdict& verdict) {
+        if (!Pause(sendAt - deps_.ticker.CounterUs())) return IDS_STOPPED;
         const int64_t echoFrom = deps_.ticker.CounterUs();
         if (!clock.SendWithEcho(deps_.port, CMD_TU)) return IDS_NO_ECHO;
         const uint32_t command = clock.LastWriteTick();
         echoUs_ = deps_.ticker.CounterUs() - echoFrom;
-        carried_.commanded = true;
         {
             const Stamp sent = Now();
             const uint32_t sentTick = static_cast<uint32_t>(sent.counter / kMsUs);
@@ -302,8 +307,14 @@ private:
         }
         ClockTimeOfDay time;
         uint32_t composedBy = 0;
-        const Clock::TimeRead read =
-            clock.ReadTime(deps_.port, running, time, deps_.finePollMs, replyMs, &composedBy);
+        const int64_t left = replyBy == INT64_MAX ? INT64_MAX : replyBy - deps_.ticker.CounterUs();
+        const uint32_t replyMs = static_cast<uint32_t>(std::max<int64_t>(0, std::min<int64_t>(Clock::kTimedReplyDeadlineMs, left / kMsUs)));
+        const Clock::TimeRead read = clock.ReadTime(deps_.port, running, time, deps_.finePollMs, replyMs, &composedBy);
+        if (read == Clock::TimeRead::Short && replyMs < Clock::kTimedReplyDeadlineMs && running()) {
+            // At least this long, here: the next readings plan with it.
+            carried_.delaysUs[carried_.delays++ % 8] = deps_.ticker.CounterUs() - (echoFrom + echoUs_);
+            return kGivenUp;
+        }
         if (read != Clock::TimeRead::Ok) return ReadFailure(read);
 
         const Stamp at = Now();

@@ -35,7 +35,7 @@ start_simulator com5 --align || fail "the simulator did not start"
 /usr/lib/wine/wine64 notepad >/dev/null 2>&1 &
 /usr/lib/wine/wine64 msiexec /i "$out"/horalux-2.0.1.0-x64.msi ADDLOCAL=ALL /qn || fail "the install with the service failed"
 wait_for() { for _ in $(seq 300); do "$@" && return; sleep 0.3; done; false; } # a hang guard, not a timing check
-wait_for grep -q '\[151\] Time Set' "$c/ProgramData/Horalux/horalux.log" || fail "the installed service set no time"
+wait_for grep -qE '\[(151\] Time Set|174\] Windows reported the time set)' "$c/ProgramData/Horalux/horalux.log" || fail "the installed service set no time"
 # What Wine's service manager keeps of it: image and account (no SID type, privileges or
 # restarts, and Wine's msiexec does not run MsiConfigureServices). The service runs its own copy.
 svc=$(/usr/lib/wine/wine64 reg query 'HKLM\System\CurrentControlSet\Services\Horalux' | tr -d '\r')

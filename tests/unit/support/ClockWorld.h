@@ -132,9 +132,10 @@ struct ClockWorld : CDevice, SystemClock, WakeEvent, StatusSink {
             state.RequestStop();
             return true;
         }
-        // Ticks that came while the last attempt ran are lost (counted after
-        // the first, which knows nothing of the clock yet).
-        for (; nextFire <= now; nextFire += options.periodMs) lateTicks += wakes > 2;
+        // Ticks that came while the last attempt ran are lost (counted when
+        // two replies had agreed before it began).
+        for (; nextFire <= now; nextFire += options.periodMs) lateTicks += knewAtWake;
+        knewAtWake = known;
         now = nextFire + static_cast<uint32_t>(Uniform(0, 16));
         nextFire += options.periodMs;
         wokeAt = now;
@@ -143,6 +144,7 @@ struct ClockWorld : CDevice, SystemClock, WakeEvent, StatusSink {
     }
     void DropPending() override {}
     void Post(const SyncStatus& s) override {
+        known = known || s.offsetWithinMs >= 0;
         if (s.id == IDS_TIME_SET) sets.back().status = s;
         posted.push_back(s);
     }
@@ -153,6 +155,7 @@ struct ClockWorld : CDevice, SystemClock, WakeEvent, StatusSink {
     Options options;
     uint32_t nextFire = 0, wokeAt = 0;
     int wakes = 0, lateTicks = 0, sinceWrong = 80;
+    bool known = false, knewAtWake = false;
     double gpsStart, drift, pcAnchor, pcAnchorT = 0, busyMs = 0;
     std::deque<std::pair<double, char>> incoming;
     std::string written;

@@ -83,7 +83,14 @@ struct Attempts : WakeEvent, StatusSink {
     SyncThreadState state;
     std::vector<SyncStatus> posted;
     int left, lost = 0;
-    DWORD next = GetTickCount();
+    // Ticks at 0.4 s into the host's seconds: the time command, sent after
+    // the break and two commands, then goes out shortly before the clock's
+    // answering window opens.
+    DWORD next = [] {
+        SYSTEMTIME now;
+        GetSystemTime(&now);
+        return GetTickCount() + (1400 - now.wMilliseconds) % 1000;
+    }();
     bool Open(uint32_t&) override { return true; }
     bool Wait(uint32_t&) override {
         if (left-- == 0) return state.RequestStop(), true;
