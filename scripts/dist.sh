@@ -76,7 +76,7 @@ table FeatureComponents | grep -qP '^WindowsTime\tTimeProvider$' && table Featur
   [ "$(table CustomAction | sort | xargs)" = "WindowsTimeOff 3154 horalux.exe /windows-time off /quiet WindowsTimeOn 3154 horalux.exe /windows-time on /quiet" ] &&
   table InstallExecuteSequence | awk -F'\t' '{ at[$1] = $3; if ($1 ~ /^WindowsTime/) when[$1] = $2 }
     END { exit !(at["WindowsTimeOff"] < at["StopServices"] && at["WindowsTimeOn"] > at["StartServices"] &&
-                 when["WindowsTimeOn"] == "$TimeProvider=3" && when["WindowsTimeOff"] == "?TimeProvider=3 AND $TimeProvider=2") }' ||
+                 when["WindowsTimeOn"] == "&WindowsTime=3" && when["WindowsTimeOff"] == "REMOVE=\"ALL\" OR &WindowsTime=2") }' ||
   fail "the Windows Time provider is no optional feature that the switch registers and takes back"
 table Shortcut | grep -qP '^Horalux\tProgramMenuFolder\tHoralux\t' || fail "no Start-menu shortcut"
 table Upgrade | grep -qP '\t257\t\tOLDERFOUND$' || fail "older versions are not upgraded with their features"

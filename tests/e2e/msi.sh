@@ -14,7 +14,23 @@ out=$HORALUX_WIN32_DIR/msi-test c=$WINEPREFIX/drive_c && rm -rf "$out" "$WINEPRE
 "$root/scripts/dist.sh" "$HORALUX_WIN32_DIR" "$out" || fail "packaging failed"
 # The same source built as an older version and rebuilt as this one (a new product code).
 for v in 2.0.0.0 2.0.1.0; do (cd "$out/stage" && wixl -a x64 -D Version=$v -D BinDir=. -o "../$v.msi" "$root/installer/horalux.wxs"); done
-wine_prefix_init && printf '[Communication]\r\nCommPort=com3\r\n' >"$c/windows/horalux.INI"
+wine_prefix_init
+
+# --- The Windows Time feature: the switch registers the provider, the package's removal takes it back ---
+# A stand-in for Windows Time, which Wine lacks, that the switch restarts (tests/e2e/TimeProvHost.cpp).
+/usr/lib/wine/wine64 sc create W32Time binPath= "Z:${HORALUX_HOST//\//\\} Z:${out//\//\\}\\host.txt 0 C:\\log" >/dev/null ||
+  fail "no stand-in for Windows Time"
+printf '[Communication]\r\nCommPort=com5\r\n' >"$c/windows/horalux.INI"
+registered() { echo "$(/usr/lib/wine/wine64 reg query 'HKLM\System\CurrentControlSet\Services\W32Time\TimeProviders\Horalux' /v DllName 2>/dev/null |
+  tr -d '\r' | grep -o 'C:.*')|$(tr -d '\r' <"$c/windows/horalux.INI" | grep -v '^$' | xargs)|$(ls "$c/Program Files/Horalux" 2>/dev/null | grep -c timeprov)"; }
+/usr/lib/wine/wine64 msiexec /i "$out"/horalux-2.0.1.0-x64.msi ADDLOCAL=Horalux,WindowsTime /qn || fail "the install with the provider failed"
+[ "$(registered)" = 'C:\Program Files\Horalux\horalux-timeprov.dll|[Communication] CommPort=com5 [WindowsTimeBefore]'\
+' Start=3 [Update] Mode=WindowsTime|1' ] || fail "with the provider: $(registered)"
+/usr/lib/wine/wine64 msiexec /x "$out"/horalux-2.0.1.0-x64.msi /qn || fail "the uninstall with the provider failed"
+[ "$(registered)" = '|[Communication] CommPort=com5|0' ] || fail "without the provider: $(registered)"
+/usr/lib/wine/wine64 sc delete W32Time >/dev/null
+
+printf '[Communication]\r\nCommPort=com3\r\n' >"$c/windows/horalux.INI"
 # step /i|/x PACKAGE EXPECTED: runs msiexec quietly, then compares the program
 # folder, the shortcut and settings file count and the versions the system lists as installed.
 step() {
@@ -48,16 +64,3 @@ grep -qF 'C:\Program Files\Horalux\Service\horalux.exe /service' <<<"$svc" && gr
 # Wine's msiexec does not wait for the stop it asks for, so the program file the
 # service still runs from stays behind here; Windows waits (ServiceControl Wait).
 /usr/lib/wine/wine64 msiexec /x "$out"/horalux-2.0.1.0-x64.msi /qn || fail "the uninstall failed"
-
-# --- The Windows Time feature: the switch registers the provider, the package's removal takes it back ---
-# A stand-in for Windows Time, which Wine lacks, that the switch restarts (tests/e2e/TimeProvHost.cpp).
-/usr/lib/wine/wine64 sc create W32Time binPath= "Z:${HORALUX_HOST//\//\\} Z:${out//\//\\}\\host.txt 0 C:\\log" >/dev/null ||
-  fail "no stand-in for Windows Time"
-printf '[Communication]\r\nCommPort=com5\r\n' >"$c/windows/horalux.INI"
-registered() { echo "$(/usr/lib/wine/wine64 reg query 'HKLM\System\CurrentControlSet\Services\W32Time\TimeProviders\Horalux' /v DllName 2>/dev/null |
-  tr -d '\r' | grep -o 'C:.*')|$(tr -d '\r' <"$c/windows/horalux.INI" | grep -v '^$' | xargs)|$(ls "$c/Program Files/Horalux" 2>/dev/null | grep -c timeprov)"; }
-/usr/lib/wine/wine64 msiexec /i "$out"/horalux-2.0.1.0-x64.msi ADDLOCAL=Horalux,WindowsTime /qn || fail "the install with the provider failed"
-[ "$(registered)" = 'C:\Program Files\Horalux\horalux-timeprov.dll|[Communication] CommPort=com5 [WindowsTimeBefore]'\
-' Start=3 [Update] Mode=WindowsTime|1' ] || fail "with the provider: $(registered)"
-/usr/lib/wine/wine64 msiexec /x "$out"/horalux-2.0.1.0-x64.msi /qn || fail "the uninstall with the provider failed"
-[ "$(registered)" = '|[Communication] CommPort=com5|0' ] || fail "without the provider: $(registered)"
