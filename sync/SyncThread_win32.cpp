@@ -31,7 +31,9 @@ void __cdecl SyncThreadProc(void* arg) {
         PostingStatusSink posting(handover->statusWindow, std::move(handover->queue));
         StatusSink& sink = handover->sink ? *handover->sink : posting;
         handover.reset();
-        RunSyncWorker(*state, SyncWorkerDeps{port, SystemTicker(), clock, event, sink});
+        SyncWorkerDeps deps{port, SystemTicker(), clock, event, sink};
+        UseClockResolution(deps);
+        RunSyncWorker(*state, deps);
     }  // the port is closed here, before Stop learns that the worker is gone
     state->workerAlive = false;
 }
