@@ -12,7 +12,7 @@
 #include "sync/StatusLog.h"
 #include "sync/SyncControl.h"
 #include "sync/SyncWorker.h"
-#include "tests/unit/support/ClockWorld.h"
+#include "tools/ClockWorld.h"
 #include "tests/unit/support/FakeClockLine.h"
 
 namespace {

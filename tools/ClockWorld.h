@@ -1,7 +1,7 @@
 #pragma once
 // A GPS clock on a serial line and a drifting PC clock, on virtual time, for
 // the real worker: the honesty test and the accuracy benchmark run in it.
-// Virtual milliseconds are true time; GPS time is true time from a start.
+// Virtual time is true time; GPS time is true time from a start.
 #include <algorithm>
 #include <cmath>
 #include <deque>
