@@ -19,10 +19,10 @@ struct ClockWorld : CDevice, SystemClock, WakeEvent, StatusSink {
         uint32_t periodMs = 60000;
         int attempts = 100;
         double maxDelayMs = 1000;   // a delayed clock's longest delay
-        double driftPpm = 50;       // the PC clock's, either way at most
+        double driftPpm = 50;       // the PC's oscillator's, either way at most: clock and counter run on it
         double jumps = 0.02;        // share of attempts before which someone steps the PC clock
         double chunked = 0;         // share of replies that come in pieces with gaps
-        double wrong = 0;           // share of replies that name a wrong second, never two within 80
+        double wrong = 0;           // share of replies that name a wrong second, never two within 50
     };
     struct SetRecord {
         int attempt;
@@ -33,7 +33,7 @@ struct ClockWorld : CDevice, SystemClock, WakeEvent, StatusSink {
 
     ClockWorld(unsigned seed, const Options& o) : random(seed), options(o) {
         gpsStart = 1796601600000.0 + Uniform(0, 86400000);   // a day from 2026-12-07
-        drift = Uniform(-o.driftPpm, o.driftPpm) * 1e-6;
+        ticks.drift = drift = Uniform(-o.driftPpm, o.driftPpm) * 1e-6;
         pcAnchor = gpsStart + Uniform(-3000, 3000);
         state.flags = SYNC_STOPPED;
         state.portName = "com5";
@@ -50,11 +50,12 @@ struct ClockWorld : CDevice, SystemClock, WakeEvent, StatusSink {
     double Gps(double t) const { return gpsStart + t; }
     double Pc(double t) const { return pcAnchor + (t - pcAnchorT) * (1 + drift); }
 
-    // True time, to the microsecond.
+    // True time, to the microsecond; the counter runs on the PC's oscillator.
     struct Ticks : Ticker {
         int64_t us = 0;
-        uint32_t Now() override { return static_cast<uint32_t>(us / 1000); }
-        int64_t CounterUs() override { return us; }
+        double drift = 0;
+        uint32_t Now() override { return static_cast<uint32_t>(CounterUs() / 1000); }
+        int64_t CounterUs() override { return us + static_cast<int64_t>(std::floor(us * drift)); }
         void Sleep(uint32_t ms) override { us += ms * int64_t{1000}; }
     } ticks;
     double Ms() const { return ticks.us / 1000.0; }
@@ -94,7 +95,7 @@ struct ClockWorld : CDevice, SystemClock, WakeEvent, StatusSink {
         if (options.kind == kNextSecond) composed = std::ceil(Gps(received) / 1000) * 1000 - gpsStart + Uniform(0, 2);
         if (options.kind == kDelayed) composed = received + Uniform(0, options.maxDelayMs);
         double named = std::floor(Gps(composed) / 1000) * 1000;
-        if (++sinceWrong > 80 && Uniform(0, 1) < options.wrong) {
+        if (++sinceWrong > 50 && Uniform(0, 1) < options.wrong) {
             named += 1000.0 * (Uniform(0, 1) < 0.5 ? -1 : 1) * (Uniform(0, 1) < 0.8 ? 1 : 3600);
             sinceWrong = 0;
         }
@@ -164,7 +165,7 @@ struct ClockWorld : CDevice, SystemClock, WakeEvent, StatusSink {
     Options options;
     int64_t nextFire = 0;
     double wokeAt = 0, breakAt = 0;
-    int wakes = 0, lateTicks = 0, sinceWrong = 80;
+    int wakes = 0, lateTicks = 0, sinceWrong = 50;
     bool known = false, knewAtWake = false;
     double gpsStart, drift, pcAnchor, pcAnchorT = 0, busyMs = 0;
     std::deque<std::pair<double, char>> incoming;

@@ -76,6 +76,7 @@ TEST_F(ClockLinkTest, PiecesBoundWhenTheReplyWasComposedAndEndAtItsLineFeed) {
     const struct { std::vector<std::string> pieces; Clock::TimeRead read; int64_t composedBy; } cases[] = {
         {{"\r\n123:12:34:56\r\n"}, Clock::TimeRead::Ok, 50000 - 10 * 1020},
         {{"123:12:", "34:56\r", "\n"}, Clock::TimeRead::Ok, 50000 - 3 * 1020},
+        {{"1234:12:", "34:56\r", "\n"}, Clock::TimeRead::Ok, 50000 - 3 * 1020},   // 14 bytes at the CR
         {{"123:12:34:56\r\nXYZWV"}, Clock::TimeRead::Ok, 50000 - 10 * 1020},
         {{"123:\n12:34:56\r\n"}, Clock::TimeRead::Unparseable, 0},
         {{"123:\n12:34:5", "6\r\n"}, Clock::TimeRead::Unparseable, 0},
