@@ -320,6 +320,22 @@ TEST(Worker, AFeedGetsTheEstimateOnceNarrowAndTheClockIsNeverSet) {
     }
 }
 
+// A clock that waits for the next second shows by its replies' waits: they
+// come at one phase of the second whenever the command went out. Quick
+// replies to commands at one phase show nothing of the kind.
+TEST(OffsetEstimator, AClockThatWaitsForTheSecondShowsByWhenItsRepliesCome) {
+    const int64_t s = OffsetEstimator::kSecondUs;
+    for (const bool waits : {false, true}) {
+        OffsetEstimator e(1, 5000);
+        for (int64_t i = 0; i < 6; ++i) {   // the PC on time, a minute apart
+            const int64_t sent = i * 60 * s + (waits ? i * 150000 : 900000);
+            const int64_t composed = waits ? (sent / s + 1) * s : sent + 2000;
+            e.Add({sent, composed + 4200, composed / s * s, {composed + 15000, composed + 15000}});
+        }
+        EXPECT_EQ(e.WaitsForSecond(), waits);
+    }
+}
+
 // Under ThreadSanitizer too: no write of the worker brings the running bit
 // back once Stop has written its request, and the worker always ends.
 TEST(StopRace, StopAlwaysWinsOverTheWorkersOwnWrites) {
