@@ -11,6 +11,9 @@ public:
     virtual bool Open(std::string portName) = 0;
     virtual bool Close() = 0;
     virtual bool Read(void* buffer, uint32_t& count) = 0;
+    // Like Read, but when nothing has arrived waits up to waitMs for the
+    // first byte, returning as soon as any is there.
+    virtual bool ReadArriving(void* buffer, uint32_t& count, uint32_t waitMs) = 0;
     virtual uint32_t PeekRead() = 0;
     virtual bool Write(const void* buffer, uint32_t& count) = 0;
     virtual uint32_t GetCharsPerMs() = 0;

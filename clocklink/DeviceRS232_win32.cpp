@@ -98,9 +98,11 @@ bool CDeviceRS232::SetClockLine(uint32_t& error)
     state.dcb.ByteSize = 8;
     state.dcb.Parity = NOPARITY;
     state.dcb.StopBits = ONESTOPBIT;
-    state.timeouts.ReadIntervalTimeout = 250;
-    state.timeouts.ReadTotalTimeoutMultiplier = 0;
-    state.timeouts.ReadTotalTimeoutConstant = 0;
+    // A read returns as soon as a byte is there, waiting for the first up
+    // to the constant: the documented meaning of this combination.
+    state.timeouts.ReadIntervalTimeout = MAXDWORD;
+    state.timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
+    state.timeouts.ReadTotalTimeoutConstant = kArrivingMs;
     // The port's own flow control stays, so a line held up (CTS low, a
     // stray XOFF) must fail a write rather than hang the worker, which
     // would then ignore Stop and hold the port for good.
@@ -125,6 +127,39 @@ bool CDeviceRS232::Read(void* buffer, uint32_t& count)
         return false;
     }
     count = got;
+    return true;
+}
+
+bool CDeviceRS232::ReadArriving(void* buffer, uint32_t& count, uint32_t waitMs)
+{
+    if (count == 0 || PeekRead() > 0) return Read(buffer, count);
+    // 0 and MAXDWORD would change the meaning of the combination.
+    const DWORD wait = waitMs < 1 ? 1 : waitMs > 60000 ? 60000 : waitMs;
+    if (wait != state_.timeouts.ReadTotalTimeoutConstant) {
+        COMMTIMEOUTS timeouts = state_.timeouts;
+        timeouts.ReadTotalTimeoutConstant = wait;
+        if (!SetCommTimeouts(port_.Get(), &timeouts)) {
+            RecordFailure("CDeviceRS232::ReadArriving(), SetCommTimeouts");
+            count = 0;
+            return false;
+        }
+        state_.timeouts = timeouts;
+    }
+    // One byte, then what came with it: some drivers (Wine's) fill the whole
+    // request before they return.
+    DWORD got = 0;
+    if (!ReadFile(port_.Get(), buffer, 1, &got, nullptr)) {
+        RecordFailure("CDeviceRS232::ReadArriving()");
+        count = 0;
+        return false;
+    }
+    if (got == 0) {
+        count = 0;
+        return false;
+    }
+    uint32_t rest = count - 1;
+    if (rest == 0 || !Read(static_cast<char*>(buffer) + 1, rest)) rest = 0;
+    count = 1 + rest;
     return true;
 }
 

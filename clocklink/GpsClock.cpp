@@ -44,16 +44,15 @@ bool CGpsClock::SendWithEcho(CDevice& device, int32_t commandIndex)
     const std::string text = BuildCommand(commandIndex);
     for (const char expected : text) {
         uint32_t count = 1;
-        lastWriteTick_ = ticker_.Now();
+        lastWriteUs_ = ticker_.CounterUs();
         if (!device.Write(&expected, count)) return false;
 
+        // Byte by byte, so that a reply after the last echo stays queued.
         char reply = 0;
         const uint32_t deadline = ticker_.Now() + ECHO_WINDOW_MS;
-        for (;;) {
+        while (reply != expected && !DeadlineReached(ticker_.Now(), deadline)) {
             count = 1;
-            device.Read(&reply, count);
-            ticker_.Sleep(POLL_MS);
-            if (reply == expected || DeadlineReached(ticker_.Now(), deadline)) break;
+            if (!device.ReadArriving(&reply, count, deadline - ticker_.Now())) reply = 0;
         }
         if (reply != expected) return false;
     }
@@ -75,43 +74,40 @@ CGpsClock::Drained CGpsClock::Drain(CDevice& device, const Running& running)
 // Reads until the reply's line has ended, the buffer is full, the deadline
 // passes or a stop comes. Stray bytes ahead of the reply can push its end
 // past kReplyBytes, so that many alone do not end the read.
-std::string CGpsClock::ReadReply(CDevice& device, const Running& running, uint32_t pollMs, uint32_t deadlineMs,
+std::string CGpsClock::ReadReply(CDevice& device, const Running& running, uint32_t deadlineMs,
                                  std::vector<Piece>& pieces)
 {
     const uint32_t deadline = ticker_.Now() + deadlineMs;
     std::string received;
     char buffer[kReplyBufferBytes];
-    do {
+    while (running() && received.size() < kReplyBufferBytes && !DeadlineReached(ticker_.Now(), deadline)) {
+        const uint32_t left = deadline - ticker_.Now();
         uint32_t count = kReplyBufferBytes - static_cast<uint32_t>(received.size());
-        if (!device.Read(buffer, count)) count = 0;
-        if (count > 0) {
-            received.append(buffer, count);
-            pieces.push_back({ticker_.Now(), received.size()});
-        }
+        if (!device.ReadArriving(buffer, count, left < kWaitPollMs ? left : kWaitPollMs)) count = 0;
+        if (count == 0) continue;
+        received.append(buffer, count);
+        pieces.push_back({ticker_.CounterUs(), received.size()});
         if (received.size() >= kReplyBytes && ClockReplyEnded(received)) break;
-        ticker_.Sleep(pollMs);
-    } while (running() && received.size() < kReplyBufferBytes && !DeadlineReached(ticker_.Now(), deadline));
+    }
     return received;
 }
 
 CGpsClock::TimeRead CGpsClock::ReadTime(CDevice& device, const Running& running, ClockTimeOfDay& out,
-                                        uint32_t pollMs, uint32_t deadlineMs, uint32_t* composedBy)
+                                        uint32_t deadlineMs, int64_t* composedByUs)
 {
     std::vector<Piece> pieces;
-    const std::string reply = ReadReply(device, running, pollMs, deadlineMs, pieces);
+    const std::string reply = ReadReply(device, running, deadlineMs, pieces);
     if (reply.size() < kReplyBytes) return TimeRead::Short;
     size_t timeAt = 0;
     if (ParseClockReply(reply, out, &timeAt) != ReplyParse::Ok) return TimeRead::Unparseable;
-    if (composedBy) {
+    if (composedByUs) {
         // Bytes after the line feed need not be the clock's.
         const size_t end = reply.find('\n', timeAt) + 1;
-        bool found = false;
+        *composedByUs = INT64_MAX;
         for (const Piece& piece : pieces) {
             if (piece.received <= timeAt) continue;
-            const size_t sent = std::min(piece.received, end) - timeAt;
-            const uint32_t by = piece.tick - static_cast<uint32_t>(sent) * kByteMs;
-            if (!found || static_cast<int32_t>(by - *composedBy) < 0) *composedBy = by;
-            found = true;
+            const int64_t sent = static_cast<int64_t>(std::min(piece.received, end) - timeAt);
+            *composedByUs = std::min(*composedByUs, piece.atUs - sent * kByteUs);
         }
     }
     return TimeRead::Ok;

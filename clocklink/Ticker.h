@@ -21,5 +21,5 @@ inline bool DeadlineReached(uint32_t now, uint32_t deadline)
 }
 
 #ifdef _WIN32
-Ticker& SystemTicker();                      // GetTickCount and Sleep
+Ticker& SystemTicker();                      // the performance counter and Sleep
 #endif

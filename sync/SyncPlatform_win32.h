@@ -8,12 +8,23 @@
 #include "clocklink/DeviceRS232_win32.h"
 #include "sync/StatusQueue.h"
 #include "sync/SyncMessages.h"
+#include "sync/SyncWorker.h"
 #include "sync/SystemClock.h"
 #include "sync/WorkerSeams.h"
 #include "window/Handles_win32.h"
 
 class Win32SystemClock : public SystemClock {
 public:
+    // Where Windows has it (8 and later), the precise time; else the one
+    // that moves in 15.6 ms steps.
+    static bool Precise() { return PreciseTime() != nullptr; }
+    int64_t NowUs() override {
+        FILETIME ft;
+        if (PreciseTime()) PreciseTime()(&ft);
+        else GetSystemTimeAsFileTime(&ft);
+        const int64_t since1601 = static_cast<int64_t>(ft.dwHighDateTime) << 32 | ft.dwLowDateTime;
+        return since1601 / 10 - 11644473600000000;
+    }
     UtcTime Now() override {
         SYSTEMTIME st;
         GetSystemTime(&st);
@@ -42,7 +53,23 @@ public:
         error = GetLastError();
         return false;
     }
+
+private:
+    using PreciseFn = void(WINAPI*)(LPFILETIME);
+    static PreciseFn PreciseTime() {
+        // kernel32 is loaded in every process, from the system folder.
+        static const PreciseFn fn = reinterpret_cast<PreciseFn>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetSystemTimePreciseAsFileTime")));
+        return fn;
+    }
 };
+
+// How finely this PC tells when things happen: with the precise time and
+// the performance counter, to a few microseconds; else to the 15.6 ms steps
+// of the ordinary system time.
+inline void UseClockResolution(SyncWorkerDeps& deps) {
+    deps.timerStepUs = deps.pairErrorUs = Win32SystemClock::Precise() ? 50 : 16000;
+}
 
 // The worker's own handle of its runtime's unnamed wake-up event, duplicated
 // before the thread started (null, with the reason, when that failed). Being

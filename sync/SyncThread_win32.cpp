@@ -32,6 +32,7 @@ void __cdecl SyncThreadProc(void* arg) {
         PostingStatusSink posting(handover->statusWindow, std::move(handover->queue));
         StatusSink& sink = handover->sink ? *handover->sink : posting;
         SyncWorkerDeps deps{port, SystemTicker(), clock, event, sink};
+        UseClockResolution(deps);
         deps.feed = handover->feed;
         handover.reset();
         RunSyncWorker(*state, deps);

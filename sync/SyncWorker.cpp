@@ -104,7 +104,7 @@ private:
     Stamp Now() {
         Stamp s;
         s.counter = deps_.ticker.CounterUs();
-        s.pc = UtcMilliseconds(deps_.clock.Now()) * kMsUs;
+        s.pc = deps_.clock.NowUs();
         return s;
     }
 
@@ -297,19 +297,17 @@ private:
         if (!Pause(sendAt - deps_.ticker.CounterUs())) return IDS_STOPPED;
         const int64_t echoFrom = deps_.ticker.CounterUs();
         if (!clock.SendWithEcho(deps_.port, CMD_TU)) return IDS_NO_ECHO;
-        const uint32_t command = clock.LastWriteTick();
+        const int64_t command = clock.LastWriteUs();
         echoUs_ = deps_.ticker.CounterUs() - echoFrom;
         {
             const Stamp sent = Now();
-            const uint32_t sentTick = static_cast<uint32_t>(sent.counter / kMsUs);
-            const int64_t back = static_cast<int64_t>(sentTick - command) * kMsUs;
-            estimator_.Commanded({sent.pc - back, sent.counter - back});
+            estimator_.Commanded({sent.pc - (sent.counter - command), command});
         }
         ClockTimeOfDay time;
-        uint32_t composedBy = 0;
+        int64_t composedBy = 0;
         const int64_t left = replyBy == INT64_MAX ? INT64_MAX : replyBy - deps_.ticker.CounterUs();
         const uint32_t replyMs = static_cast<uint32_t>(std::max<int64_t>(0, std::min<int64_t>(Clock::kTimedReplyDeadlineMs, left / kMsUs)));
-        const Clock::TimeRead read = clock.ReadTime(deps_.port, running, time, deps_.finePollMs, replyMs, &composedBy);
+        const Clock::TimeRead read = clock.ReadTime(deps_.port, running, time, replyMs, &composedBy);
         if (read == Clock::TimeRead::Short && replyMs < Clock::kTimedReplyDeadlineMs && running()) {
             // At least this long, here: the next readings plan with it.
             carried_.delaysUs[carried_.delays++ % 8] = deps_.ticker.CounterUs() - (echoFrom + echoUs_);
@@ -319,8 +317,7 @@ private:
 
         const Stamp at = Now();
         if (SteppedMeanwhile(at)) return kStepped;
-        const uint32_t atTick = static_cast<uint32_t>(at.counter / kMsUs);
-        const auto pcOf = [&](uint32_t tick) { return at.pc - static_cast<int64_t>(atTick - tick) * kMsUs; };
+        const auto pcOf = [&](int64_t counter) { return at.pc - (at.counter - counter); };
         ClockReading r;
         r.earliest = pcOf(command) - deps_.timerStepUs;
         r.latest = pcOf(composedBy) + deps_.timerStepUs;
@@ -393,8 +390,9 @@ void PauseWhileRunning(const SyncThreadState& state, Ticker& ticker, uint32_t ms
 }  // namespace
 
 void RunSyncWorker(SyncThreadState& state, const SyncWorkerDeps& deps) {
-    // How long after composing a reply a prompt line has it counted as read.
-    const int64_t lagUs = deps.timerStepUs + deps.finePollMs * kMsUs / 2 + 5 * kMsUs;
+    // How long after composing a reply a prompt line has it counted as read:
+    // the reply's day and colon, four bytes, come before its time.
+    const int64_t lagUs = deps.timerStepUs + 4 * CGpsClock::kByteUs + kMsUs;
     OffsetEstimator own(deps.pairErrorUs, lagUs);
     OffsetEstimator& estimator = deps.estimator ? *deps.estimator : own;
     Carried carried;

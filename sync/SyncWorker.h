@@ -17,7 +17,6 @@ struct SyncWorkerDeps {
     // Carried across worker loops when given (one refused set ends a loop);
     // otherwise the loop keeps its own.
     OffsetEstimator* estimator = nullptr;
-    uint32_t finePollMs = CGpsClock::kFinePollMs;   // reply reads while timing its arrival
     // Given: each attempt hands its estimate on here and never sets the clock.
     OffsetFeed* feed = nullptr;
     // How finely the ticker and the PC clock tell when something happened,

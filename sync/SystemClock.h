@@ -12,5 +12,7 @@ class SystemClock {
 public:
     virtual ~SystemClock() = default;
     virtual UtcTime Now() = 0;
+    // Microseconds since 1970, as finely as the clock tells them.
+    virtual int64_t NowUs();
     virtual bool Set(const UtcTime& time, uint32_t& error) = 0;  // error: the Win32 code on failure
 };

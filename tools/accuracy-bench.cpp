@@ -15,7 +15,7 @@
 #include <cstdlib>
 
 #include "clocklink/SystemError.h"
-#include "tests/unit/support/ClockWorld.h"
+#include "tools/ClockWorld.h"
 
 uint32_t GetLastErrorCode() { return 0; }
 std::string GetSystemErrorText(uint32_t) { return std::string(); }

@@ -35,8 +35,10 @@
 // as they complete in the received bytes; bytes of an unfinished command count
 // as part of the next one.
 //
-// Log: one line per byte, "rx 0d" received, "tx 0d" sent, and lines starting
-// with "#" for events ("# control applied: ...", "# unplugged").
+// Log: one line per byte, "rx 0d" received, "tx 0d" sent, each followed by
+// the host's time (seconds since 1970, to the microsecond), and lines
+// starting with "#" for events ("# control applied: ...", "# unplugged").
+// The time reply leaves at 9600 baud's pace, a byte every 1.04 ms.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -239,10 +241,15 @@ private:
         if (write(log_, text.data(), text.size()) < 0) perror("gpsclock-sim: log");
     }
 
+    // With the host's time to the microsecond, so that a test can tell
+    // when each byte went out.
     void LogByte(const char* direction, unsigned char byte)
     {
-        char line[8];
-        std::snprintf(line, sizeof(line), "%s %02x", direction, byte);
+        timespec t;
+        clock_gettime(CLOCK_REALTIME, &t);
+        char line[48];
+        std::snprintf(line, sizeof(line), "%s %02x %lld.%06ld", direction, byte, static_cast<long long>(t.tv_sec),
+                      t.tv_nsec / 1000);
         Log(line);
     }
 
@@ -361,7 +368,8 @@ private:
                     continue;
                 }
             }
-            Send(output.kind == TIME_REPLY ? TimeReply() : output.bytes);
+            if (output.kind == TIME_REPLY) SendPaced(TimeReply());
+            else Send(output.bytes);
         }
     }
 
@@ -370,6 +378,20 @@ private:
         if (bytes.empty()) return;
         for (const char c : bytes) LogByte("tx", static_cast<unsigned char>(c));
         if (write(master_, bytes.data(), bytes.size()) < 0) perror("gpsclock-sim: write");
+    }
+
+    // A pseudo-terminal hands bytes over at once; the clock's line carries
+    // one every 1.04 ms at 9600 baud, and the PC reckons with that.
+    void SendPaced(const std::string& bytes)
+    {
+        timespec next;
+        clock_gettime(CLOCK_MONOTONIC, &next);
+        for (const char c : bytes) {
+            Send(std::string(1, c));
+            next.tv_nsec += 1041667;
+            if (next.tv_nsec >= 1000000000) next.tv_nsec -= 1000000000, ++next.tv_sec;
+            clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr);
+        }
     }
 
     void Unplug(bool logIt)

@@ -81,14 +81,18 @@ public:
         written_ += count;
         return inner_.Write(buffer, count);
     }
-    bool Read(void* buffer, uint32_t& count) override {
-        const bool ok = inner_.Read(buffer, count);
+    bool Read(void* buffer, uint32_t& count) override { return Seen(inner_.Read(buffer, count), buffer, count); }
+    bool ReadArriving(void* buffer, uint32_t& count, uint32_t waitMs) override {
+        return Seen(inner_.ReadArriving(buffer, count, waitMs), buffer, count);
+    }
+
+private:
+    bool Seen(bool ok, void* buffer, uint32_t count) {
         if (ok && written_ == 9 && count == 1 && *static_cast<char*>(buffer) == 'U' && attempts.back().at[kEchoU] == 0)
             attempts.back().at[kEchoU] = NowMs();
         return ok;
     }
 
-private:
     CDeviceRS232 inner_;
     uint32_t written_ = 0;
 };
@@ -96,6 +100,7 @@ private:
 class RecordingClock : public SystemClock {
 public:
     UtcTime Now() override { return real_.Now(); }
+    int64_t NowUs() override { return real_.NowUs(); }
     bool Set(const UtcTime&, uint32_t&) override {
         attempts.back().at[kSet] = NowMs();
         return true;
@@ -158,7 +163,9 @@ int main(int argc, char** argv) {
     RecordingClock clock;
     CountingEvent event(state, count);
     CountingSink sink;
-    RunSyncWorker(state, SyncWorkerDeps{port, SystemTicker(), clock, event, sink});
+    SyncWorkerDeps deps{port, SystemTicker(), clock, event, sink};
+    UseClockResolution(deps);
+    RunSyncWorker(state, deps);
 
     std::printf("%d attempts on %s: %d reached the set, %d failed\n\n", count, state.portName.c_str(), sink.sets,
                 sink.failures);

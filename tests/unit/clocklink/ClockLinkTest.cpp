@@ -69,25 +69,27 @@ TEST_F(ClockLinkTest, TimeRepliesComeInPiecesAndStrayBytesMayLeadThem) {
 }
 
 // The reply is composed before its hour field went out: each piece bounds
-// that by its arrival less one millisecond a byte of the time it brought. A
+// that by its arrival less 1020 us a byte of the time it brought. A
 // line end split between CR and LF is read on; the end check and the parser
 // see the same reply, whether it came whole or in pieces.
 TEST_F(ClockLinkTest, PiecesBoundWhenTheReplyWasComposedAndEndAtItsLineFeed) {
-    const struct { std::vector<std::string> pieces; Clock::TimeRead read; uint32_t composedBy; } cases[] = {
-        {{"\r\n123:12:34:56\r\n"}, Clock::TimeRead::Ok, 40},
-        {{"123:12:", "34:56\r", "\n"}, Clock::TimeRead::Ok, 50 - 3},
-        {{"123:12:34:56\r\nXYZWV"}, Clock::TimeRead::Ok, 40},
+    const struct { std::vector<std::string> pieces; Clock::TimeRead read; int64_t composedBy; } cases[] = {
+        {{"\r\n123:12:34:56\r\n"}, Clock::TimeRead::Ok, 50000 - 10 * 1020},
+        {{"123:12:", "34:56\r", "\n"}, Clock::TimeRead::Ok, 50000 - 3 * 1020},
+        {{"1234:12:", "34:56\r", "\n"}, Clock::TimeRead::Ok, 50000 - 3 * 1020},   // 14 bytes at the CR
+        {{"123:12:34:56\r\nXYZWV"}, Clock::TimeRead::Ok, 50000 - 10 * 1020},
         {{"123:\n12:34:56\r\n"}, Clock::TimeRead::Unparseable, 0},
         {{"123:\n12:34:5", "6\r\n"}, Clock::TimeRead::Unparseable, 0},
         {{"123::34:56\r\n!!"}, Clock::TimeRead::Unparseable, 0}};
     for (const auto& c : cases) {
         FakeClockLine l(ticker);
         const uint32_t start = ticker.now;
+        const int64_t startUs = ticker.CounterUs();
         for (size_t i = 0; i < c.pieces.size(); ++i) l.Arrive(start + 50 + 20 * static_cast<uint32_t>(i), c.pieces[i]);
         ClockTimeOfDay time;
-        uint32_t composedBy = 0;
-        EXPECT_EQ(clock.ReadTime(l, Always, time, 10, 1100, &composedBy), c.read) << c.pieces[0];
-        EXPECT_EQ(c.read == Clock::TimeRead::Ok ? composedBy - start : 0, c.composedBy) << c.pieces[0];
+        int64_t composedBy = 0;
+        EXPECT_EQ(clock.ReadTime(l, Always, time, 1100, &composedBy), c.read) << c.pieces[0];
+        EXPECT_EQ(c.read == Clock::TimeRead::Ok ? composedBy - startUs : 0, c.composedBy) << c.pieces[0];
     }
 }
 

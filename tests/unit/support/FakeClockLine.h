@@ -1,5 +1,6 @@
 #pragma once
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -10,13 +11,19 @@
 #include "clocklink/Ticker.h"
 #include "tests/unit/support/FakeSystemError.h"
 
-// Virtual milliseconds: Sleep moves time on at once.
+// Virtual milliseconds: Sleep moves time on at once. The microsecond
+// counter goes on past the millisecond count's wrap.
 struct VirtualTicker : Ticker {
     uint32_t now = 0;
+    int64_t wraps = 0;
     std::function<void()> onSleep;
     uint32_t Now() override { return now; }
-    int64_t CounterUs() override { return static_cast<int64_t>(now) * 1000; }
-    void Sleep(uint32_t ms) override { now += ms; if (onSleep) onSleep(); }
+    int64_t CounterUs() override { return (wraps << 32 | now) * 1000; }
+    void Sleep(uint32_t ms) override {
+        wraps += now + ms < now;
+        now += ms;
+        if (onSleep) onSleep();
+    }
 };
 
 // A serial line to a scripted Orvanel clock on virtual time: every byte comes
@@ -47,6 +54,13 @@ struct FakeClockLine : CDevice {
         for (uint32_t i = 0; i < count; ++i, incoming.pop_front()) static_cast<char*>(buffer)[i] = incoming.front().second;
         return count > 0;
     }
+    bool ReadArriving(void* buffer, uint32_t& count, uint32_t waitMs) override {
+        if (Due() == 0) {   // until the next byte, if it comes within the wait
+            const int32_t until = incoming.empty() ? INT32_MAX : static_cast<int32_t>(incoming.front().first - ticker.now);
+            ticker.Sleep(until >= 0 && static_cast<uint32_t>(until) < waitMs ? static_cast<uint32_t>(until) : waitMs);
+        }
+        return Read(buffer, count);
+    }
     bool Write(const void* buffer, uint32_t& count) override {
         if (failWrites) {
             fake_system_error::SetLastErrorCode(31);
@@ -58,7 +72,11 @@ struct FakeClockLine : CDevice {
         for (char c : bytes) if (noEcho.find(c) == std::string::npos) Arrive(ticker.now + echoDelayMs, std::string(1, c));
         const auto endsWith = [this](const std::string& t) { return written.size() >= t.size() && !written.compare(written.size() - t.size(), t.size(), t); };
         if (endsWith("b0") || endsWith("0dg")) chatterEnd = ticker.now + echoDelayMs + chatterMs;
-        if (endsWith("\r\nTU")) Arrive(ticker.now + echoDelayMs + replyDelayMs, answer ? answer() : reply);
+        if (endsWith("\r\nTU")) {   // byte by byte, as fast as 9600 baud carries them
+            const std::string text = answer ? answer() : reply;
+            for (uint32_t i = 0; i < text.size(); ++i)
+                Arrive(ticker.now + echoDelayMs + replyDelayMs + ((i + 1) * 1042 + 999) / 1000, text.substr(i, 1));
+        }
         return true;
     }
     void Arrive(uint32_t at, const std::string& bytes) {

@@ -12,7 +12,7 @@
 #include "sync/StatusLog.h"
 #include "sync/SyncControl.h"
 #include "sync/SyncWorker.h"
-#include "tests/unit/support/ClockWorld.h"
+#include "tools/ClockWorld.h"
 #include "tests/unit/support/FakeClockLine.h"
 
 namespace {
@@ -190,7 +190,7 @@ TEST(Worker, EveryStatedIntervalHoldsTheTruth) {
         o.kind = static_cast<ClockWorld::Kind>(run % 3);
         const uint32_t periods[] = {1000, 2000, 7000, 60000, 3600000};
         o.periodMs = periods[draw() % 5];
-        o.attempts = 25;
+        o.attempts = 40;
         o.maxDelayMs = 1.0 + draw() % 1000;
         o.driftPpm = 200;
         o.jumps = 0.05;
@@ -200,6 +200,8 @@ TEST(Worker, EveryStatedIntervalHoldsTheTruth) {
         world.Run();
         for (const ClockWorld::SetRecord& s : world.sets) {
             ++sets;
+            // Without wrong replies nothing contradicts what a clock said before.
+            EXPECT_FALSE(o.wrong == 0 && s.status.offsetRestarted) << "run " << run << " attempt " << s.attempt;
             ASSERT_LE(std::fabs(s.truthMs - s.status.offsetMs), s.status.offsetWithinMs + 1.0)
                 << "run " << run << " attempt " << s.attempt;
             close += s.errorMs <= 50;
@@ -209,7 +211,7 @@ TEST(Worker, EveryStatedIntervalHoldsTheTruth) {
             EXPECT_EQ(world.lateTicks, 0) << "run " << run;
         }
     }
-    EXPECT_GT(sets, 300 * 25 * 85 / 100);   // nearly every attempt sets
+    EXPECT_GT(sets, 300 * 40 * 85 / 100);   // nearly every attempt sets
     EXPECT_GT(close, sets * 2 / 3);
     EXPECT_GT(narrow, sets / 3);
 }
@@ -272,12 +274,15 @@ TEST(Worker, AStepBeyondMaxStepWaitsUntilTheClockSaysItThreeTimes) {
         if (c.wrongReply >= 0) t.steps[c.wrongReply] = [&] { t.once = "340:11:00:00\r\n"; };
         t.Run();
         Ids outcomes;
-        for (const SyncStatus& s : t.posted)
+        for (const SyncStatus& s : t.posted) {
             if (s.id == IDS_TIME_SET || s.id == IDS_LARGE_STEP) outcomes.push_back(s.id);
+            // A wrong reply among good ones is read again and outvoted, not started afresh from.
+            EXPECT_FALSE(c.wrongReply > 0 && s.offsetRestarted) << c.name;
+        }
         Ids expected = c.sets;
         if (c.wrongReply > 0 && !precise) expected[c.wrongReply] = IDS_LARGE_STEP;   // its only reply, refused
         EXPECT_EQ(outcomes, expected) << c.name << precise;
-        EXPECT_LE(std::llabs(t.pcBase - t.gpsBase), expected.back() == IDS_TIME_SET ? 1000 : 1801000) << c.name << precise;
+        EXPECT_LE(std::llabs(t.pcBase - t.gpsBase), expected.back() == IDS_TIME_SET ? 1500 : 1801500) << c.name << precise;
     }
 }
 
@@ -312,6 +317,22 @@ TEST(Worker, AFeedGetsTheEstimateOnceNarrowAndTheClockIsNeverSet) {
         EXPECT_NEAR(s.offset, 2345 * 10000, s.dispersion);
         EXPECT_NEAR(s.pcTime, (t.pcBase + t.ticker.now + 11644473600000) * 10000, 3000 * 10000);
         EXPECT_LE(s.dispersion, 250 * 10000);
+    }
+}
+
+// A clock that waits for the next second shows by its replies' waits: they
+// come at one phase of the second whenever the command went out. Quick
+// replies to commands at one phase show nothing of the kind.
+TEST(OffsetEstimator, AClockThatWaitsForTheSecondShowsByWhenItsRepliesCome) {
+    const int64_t s = OffsetEstimator::kSecondUs;
+    for (const bool waits : {false, true}) {
+        OffsetEstimator e(1, 5000);
+        for (int64_t i = 0; i < 6; ++i) {   // the PC on time, a minute apart
+            const int64_t sent = i * 60 * s + (waits ? i * 150000 : 900000);
+            const int64_t composed = waits ? (sent / s + 1) * s : sent + 2000;
+            e.Add({sent, composed + 4200, composed / s * s, {composed + 15000, composed + 15000}});
+        }
+        EXPECT_EQ(e.WaitsForSecond(), waits);
     }
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // A GPS clock on a serial line and a drifting PC clock, on virtual time, for
 // the real worker: the honesty test and the accuracy benchmark run in it.
-// Virtual milliseconds are true time; GPS time is true time from a start.
+// Virtual time is true time; GPS time is true time from a start.
 #include <algorithm>
 #include <cmath>
 #include <deque>
@@ -19,10 +19,10 @@ struct ClockWorld : CDevice, SystemClock, WakeEvent, StatusSink {
         uint32_t periodMs = 60000;
         int attempts = 100;
         double maxDelayMs = 1000;   // a delayed clock's longest delay
-        double driftPpm = 50;       // the PC clock's, either way at most
+        double driftPpm = 50;       // the PC's oscillator's, either way at most: clock and counter run on it
         double jumps = 0.02;        // share of attempts before which someone steps the PC clock
         double chunked = 0;         // share of replies that come in pieces with gaps
-        double wrong = 0;           // share of replies that name a wrong second, never two within 80
+        double wrong = 0;           // share of replies that name a wrong second, never two within 50
     };
     struct SetRecord {
         int attempt;
@@ -33,7 +33,7 @@ struct ClockWorld : CDevice, SystemClock, WakeEvent, StatusSink {
 
     ClockWorld(unsigned seed, const Options& o) : random(seed), options(o) {
         gpsStart = 1796601600000.0 + Uniform(0, 86400000);   // a day from 2026-12-07
-        drift = Uniform(-o.driftPpm, o.driftPpm) * 1e-6;
+        ticks.drift = drift = Uniform(-o.driftPpm, o.driftPpm) * 1e-6;
         pcAnchor = gpsStart + Uniform(-3000, 3000);
         state.flags = SYNC_STOPPED;
         state.portName = "com5";
@@ -42,7 +42,7 @@ struct ClockWorld : CDevice, SystemClock, WakeEvent, StatusSink {
     void Run(bool precise = true) {
         state.precise = precise;
         SyncWorkerDeps deps{*this, ticks, *this, *this, *this};
-        deps.timerStepUs = deps.pairErrorUs = 1000;   // PC time is read to the millisecond below the truth
+        deps.timerStepUs = deps.pairErrorUs = 1;   // PC time and counter are read to the microsecond
         RunSyncWorker(state, deps);
     }
 
@@ -50,20 +50,22 @@ struct ClockWorld : CDevice, SystemClock, WakeEvent, StatusSink {
     double Gps(double t) const { return gpsStart + t; }
     double Pc(double t) const { return pcAnchor + (t - pcAnchorT) * (1 + drift); }
 
+    // True time, to the microsecond; the counter runs on the PC's oscillator.
     struct Ticks : Ticker {
-        uint32_t now = 0;
-        uint32_t Now() override { return now; }
-        int64_t CounterUs() override { return static_cast<int64_t>(now) * 1000; }
-        void Sleep(uint32_t ms) override { now += ms; }
+        int64_t us = 0;
+        double drift = 0;
+        uint32_t Now() override { return static_cast<uint32_t>(CounterUs() / 1000); }
+        int64_t CounterUs() override { return us + static_cast<int64_t>(std::floor(us * drift)); }
+        void Sleep(uint32_t ms) override { us += ms * int64_t{1000}; }
     } ticks;
-    uint32_t& now = ticks.now;
+    double Ms() const { return ticks.us / 1000.0; }
 
     // The line: every byte echoed, "\r\nTU" answered byte by byte.
     bool Open(std::string) override { incoming.clear(); return true; }
     bool Close() override { return true; }
     size_t Due() const {
         size_t n = 0;
-        while (n < incoming.size() && incoming[n].first <= now) ++n;
+        while (n < incoming.size() && incoming[n].first <= Ms()) ++n;
         return n;
     }
     uint32_t PeekRead() override { return static_cast<uint32_t>(Due()); }
@@ -72,12 +74,19 @@ struct ClockWorld : CDevice, SystemClock, WakeEvent, StatusSink {
         for (uint32_t i = 0; i < count; ++i, incoming.pop_front()) static_cast<char*>(buffer)[i] = incoming.front().second;
         return count > 0;
     }
+    bool ReadArriving(void* buffer, uint32_t& count, uint32_t waitMs) override {
+        if (Due() == 0) {   // until the next byte (to its microsecond), if it comes within the wait
+            const double until = incoming.empty() ? 1e300 : incoming.front().first;
+            ticks.us = until <= Ms() + waitMs ? static_cast<int64_t>(std::ceil(until * 1000)) + 1 : ticks.us + waitMs * int64_t{1000};
+        }
+        return Read(buffer, count);
+    }
     bool Write(const void* buffer, uint32_t& count) override {
         for (uint32_t i = 0; i < count; ++i) {
             const char c = static_cast<const char*>(buffer)[i];
-            Arrive(now + 2 * kByteMs, c);
+            Arrive(Ms() + 2 * kByteMs, c);
             written = (written + c).substr(written.size() >= 4 ? 1 : 0);
-            if (written == "\r\nTU") Reply(now + kByteMs);
+            if (written == "\r\nTU") Reply(Ms() + kByteMs);
         }
         return true;
     }
@@ -86,7 +95,7 @@ struct ClockWorld : CDevice, SystemClock, WakeEvent, StatusSink {
         if (options.kind == kNextSecond) composed = std::ceil(Gps(received) / 1000) * 1000 - gpsStart + Uniform(0, 2);
         if (options.kind == kDelayed) composed = received + Uniform(0, options.maxDelayMs);
         double named = std::floor(Gps(composed) / 1000) * 1000;
-        if (++sinceWrong > 80 && Uniform(0, 1) < options.wrong) {
+        if (++sinceWrong > 50 && Uniform(0, 1) < options.wrong) {
             named += 1000.0 * (Uniform(0, 1) < 0.5 ? -1 : 1) * (Uniform(0, 1) < 0.8 ? 1 : 3600);
             sinceWrong = 0;
         }
@@ -111,16 +120,17 @@ struct ClockWorld : CDevice, SystemClock, WakeEvent, StatusSink {
     uint32_t GetCharsPerMs() override { return 0; }
     void Flush() override { incoming.erase(incoming.begin(), incoming.begin() + static_cast<long>(Due())); }
     bool SetClockLine(uint32_t&) override { return true; }
-    void SendBreak() override { now += 200; }
+    void SendBreak() override { breakAt = Ms(); ticks.us += 200000; }
 
-    // The PC clock, read to the millisecond below.
-    UtcTime Now() override { return UtcFromMilliseconds(static_cast<int64_t>(std::floor(Pc(now)))); }
+    // The PC clock, read to the millisecond or the microsecond below.
+    UtcTime Now() override { return UtcFromMilliseconds(static_cast<int64_t>(std::floor(Pc(Ms())))); }
+    int64_t NowUs() override { return static_cast<int64_t>(std::floor(Pc(Ms()) * 1000)); }
     bool Set(const UtcTime& time, uint32_t&) override {
-        sets.push_back({wakes, Pc(now) - Gps(now), SyncStatus(), 0});
+        sets.push_back({wakes, Pc(Ms()) - Gps(Ms()), SyncStatus(), 0});
         pcAnchor = static_cast<double>(UtcMilliseconds(time));
-        pcAnchorT = now;
-        sets.back().errorMs = std::fabs(pcAnchor - Gps(now));
-        busyMs += now - wokeAt;
+        pcAnchorT = Ms();
+        sets.back().errorMs = std::fabs(pcAnchor - Gps(Ms()));
+        busyMs += Ms() - breakAt;   // the port is busy from the break
         return true;
     }
 
@@ -134,11 +144,11 @@ struct ClockWorld : CDevice, SystemClock, WakeEvent, StatusSink {
         }
         // Ticks that came while the last attempt ran are lost (counted when
         // two replies had agreed before it began).
-        for (; nextFire <= now; nextFire += options.periodMs) lateTicks += knewAtWake;
+        for (; nextFire <= Ms(); nextFire += options.periodMs) lateTicks += knewAtWake;
         knewAtWake = known;
-        now = nextFire + static_cast<uint32_t>(Uniform(0, 16));
+        ticks.us = (nextFire + static_cast<int64_t>(Uniform(0, 16))) * 1000;
         nextFire += options.periodMs;
-        wokeAt = now;
+        wokeAt = Ms();
         if (wakes > 1 && Uniform(0, 1) < options.jumps) pcAnchor += (Uniform(0, 1) < 0.5 ? -1 : 1) * Uniform(100, 2000);
         return true;
     }
@@ -153,8 +163,9 @@ struct ClockWorld : CDevice, SystemClock, WakeEvent, StatusSink {
     static constexpr double kByteMs = 10.0 / 9.6;   // 10 bits at 9600 baud
     std::mt19937 random;
     Options options;
-    uint32_t nextFire = 0, wokeAt = 0;
-    int wakes = 0, lateTicks = 0, sinceWrong = 80;
+    int64_t nextFire = 0;
+    double wokeAt = 0, breakAt = 0;
+    int wakes = 0, lateTicks = 0, sinceWrong = 50;
     bool known = false, knewAtWake = false;
     double gpsStart, drift, pcAnchor, pcAnchorT = 0, busyMs = 0;
     std::deque<std::pair<double, char>> incoming;
