@@ -39,7 +39,7 @@ figures() {
 wine_prefix_init && start_display && trap cleanup EXIT
 wine notepad >/dev/null 2>&1 & keeper=$!   # Wine ends its services with the prefix's last program
 printf '[Communication]\r\nCommPort=com5\r\n[Update]\r\nFrequency=1\r\n' >"$ini"
-start_simulator com5 --align || exit 1
+start_simulator com5 || exit 1
 until wine sc query PlugPlay >/dev/null 2>&1; do sleep 1; done
 rm -f "$log"*
 echo "prefix ready after $SECONDS s"
@@ -51,10 +51,12 @@ for mark in 10 $((attempts / 4)) $((attempts / 2)) $((attempts * 3 / 4)) "$attem
   printf 'after %5d attempts (%5d s): %s, %d sets\n' "$(lines)" $((SECONDS - start)) "$(figures)" "$(grep -cE '\[(151|174)\]' "$log")"
 done
 
-# The clock 250 ms ahead, answering early in its seconds: Wine leaves its
+# The clock 250 ms ahead, answering at once, every 2 s: Wine leaves its
 # clock as it is (a set within half a second does nothing), so every attempt
 # measures the same offset, -250 ms.
-printf -- '--lead 250 --align --align-window 300\n' >"$HORALUX_SIM_CONTROL"
+printf -- '--lead 250\n' >"$HORALUX_SIM_CONTROL"
+printf '[Communication]\r\nCommPort=com5\r\n[Update]\r\nFrequency=2\r\n' >"$ini"
+driver control Horalux 6
 sleep 5
 from=$(wc -l <"$log")
 until [ "$(tail -n +"$from" "$log" | grep -cE '\[(151|174)\].* offset ')" -ge 30 ]; do sleep 2; done
@@ -62,7 +64,7 @@ tail -n +"$from" "$log" | grep -E '\[(151|174)\].* offset ' | head -n 30 |
   sed -E 's/.* offset ([-+][0-9]+) ms \(within ([0-9]+) ms.*/\1 \2/' |
   awk '{ d = $1 + 250; print (d < 0 ? -d : d), $2, (d > $2 || -d > $2) }' | sort -n |
   awk '{ dev[NR] = $1; out += $3 } END { printf "clock 250 ms ahead: logged offsets %d ms from it (median of %d), worst %d; %d outside their margin\n", dev[int((NR + 1) / 2)], NR, dev[NR], out }'
-printf -- '--align\n' >"$HORALUX_SIM_CONTROL"
+printf -- '\n' >"$HORALUX_SIM_CONTROL"
 
 # At rest: the next attempt an hour away.
 printf '[Communication]\r\nCommPort=com5\r\n[Update]\r\nFrequency=3600\r\n' >"$ini"

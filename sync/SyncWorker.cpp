@@ -28,7 +28,7 @@ constexpr int64_t kSecondUs = OffsetEstimator::kSecondUs;
 // Readings of one attempt: more while the estimate is wider than wanted and
 // time allows.
 constexpr int kMaxReadings = 8;
-constexpr int64_t kWantedUs = 80000;
+constexpr int64_t kWantedUs = 30000;   // or what the clocks' resolution allows
 constexpr int64_t kAttemptUs = 3 * kSecondUs;   // from the first time command
 constexpr int64_t kTickMarginUs = 100000;       // an attempt ends this long before the next wake-up
 // A larger step than MaxStep, as the first set, needs this many readings
@@ -126,7 +126,8 @@ private:
             const bool confirming = e.known && TooLarge(e.point) && carried_.sets == 0;
             if (confirming ? confirmed >= kConfirmations
                            : reading >= kMaxReadings ||
-                                 (replies > 0 && e.known && !estimator_.HasSuspect() && e.truth.Width() <= kWantedUs))
+                                 (replies > 0 && e.known && !estimator_.HasSuspect() &&
+                                  e.truth.Width() <= std::max(kWantedUs, 4 * (deps_.timerStepUs + deps_.pairErrorUs))))
                 break;
             // A reading must end before the attempt's end: once two replies
             // agree, none is started that cannot.
