@@ -18,7 +18,7 @@ bool CarriesOffset(int id) {
 
 bool IsFailedAttempt(int id) {
     return id == IDS_OPEN_EVENT_FAILED || (id >= IDS_OPEN_PORT_FAILED && id <= IDS_UNEXPECTED_ERROR) ||
-           id == IDS_LARGE_STEP || id == IDS_NOT_AGREED || id == IDS_REPLY_TOO_LATE || id == IDS_SAMPLE_NOT_TAKEN;
+           id == IDS_LARGE_STEP || id == IDS_NOT_AGREED || id == IDS_SAMPLE_NOT_TAKEN;
 }
 
 std::string Plural(size_t n, const char* one) {

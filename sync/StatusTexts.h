@@ -26,7 +26,6 @@
 #define IDS_SET_NOT_TAKEN      174
 #define IDS_WINDOWS_TIME_RIVAL 175
 #define IDS_NOT_AGREED         176
-#define IDS_REPLY_TOO_LATE     177
 #define IDS_SAMPLE_SENT        180
 #define IDS_SAMPLE_TOO_WIDE    181
 #define IDS_SAMPLE_NOT_TAKEN   182
@@ -53,7 +52,6 @@
 #define TEXT_SET_NOT_TAKEN      "Windows reported the time set, but the PC clock did not move by the %s asked."
 #define TEXT_WINDOWS_TIME_RIVAL "Windows Time also sets this PC's clock from the network, and the two will fight: set its type to NoSync (w32tm /config /syncfromflags:NO /update), or let Horalux feed Windows Time (horalux.exe /windows-time on)."
 #define TEXT_NOT_AGREED         "Not set yet: the PC clock is set once two of the clock's replies agree."
-#define TEXT_REPLY_TOO_LATE     "No reply came before the next wake-up was due; the PC clock was not set. A longer period gives the clock time to answer."
 #define TEXT_SAMPLE_SENT        "Sample sent:"
 #define TEXT_SAMPLE_TOO_WIDE    "No sample sent: the estimate is not yet narrower than 500 ms."
 #define TEXT_SAMPLE_NOT_TAKEN   "The sample could not be handed to Windows Time."

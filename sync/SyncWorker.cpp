@@ -148,17 +148,18 @@ private:
             }
             if (reading == 0) end = std::min(periodEnd, std::max(sendAt, now.pc) - now.pc + now.counter + kAttemptUs);
 
-            // The time command's last byte is the one that counts. A reply
-            // that would come too late is given up.
+            // The time command's last byte is the one that counts. Once the
+            // attempt has a reply, a further one that would make the next
+            // wake-up late is given up; the first is waited for, since a clock
+            // that answers only at one moment of its second may never answer
+            // before the tick at a short period, and a skipped tick beats no set.
             const int64_t waitUs = std::max<int64_t>(0, sendAt - now.pc - echoUs_ * 3 / 4);
-            const int64_t replyBy = !confirming && e.known ? deadline : INT64_MAX;
+            const int64_t replyBy = !confirming && e.known && replies > 0 ? deadline : INT64_MAX;
             Verdict verdict = Verdict::Agreed;
             const int status = Read(clock, running, now.counter + waitUs, replyBy, verdict);
             if (status == IDS_STOPPED) return Next::Leave;
             if (status == kStepped) continue;
-            // Given up: a set needs a reply of this attempt.
-            if (status == kGivenUp && replies > 0) break;
-            if (status == kGivenUp) return Fail(IDS_REPLY_TOO_LATE);
+            if (status == kGivenUp) break;
             if (status != 0) return Fail(status);
             ++replies;
             if (verdict == Verdict::Restarted) restarted = true, confirmed = 0, lastCounted = INT64_MIN / 2;

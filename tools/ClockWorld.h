@@ -110,6 +110,7 @@ struct ClockWorld : CDevice, SystemClock, WakeEvent, StatusSink {
             const double sent = std::max(composed, received + kByteMs) + (b + 1) * kByteMs;
             if (pieces && Uniform(0, 1) < 0.3) held = std::max(held, sent) + Uniform(0, 120);
             Arrive(std::max(sent, held), text[b]);
+            if (!text[b + 1]) firstReplyAt = std::min(firstReplyAt, std::max(sent, held));
         }
     }
     void Arrive(double at, char c) {
@@ -142,14 +143,18 @@ struct ClockWorld : CDevice, SystemClock, WakeEvent, StatusSink {
             state.RequestStop();
             return true;
         }
-        // Ticks that came while the last attempt ran are lost (counted when
-        // two replies had agreed before it began).
-        for (; nextFire <= Ms(); nextFire += options.periodMs) lateTicks += knewAtWake;
+        // Ticks that came while the last attempt ran are lost: counted when
+        // two replies had agreed before it began, its first reply was in
+        // before the worker's margin and no step made that reply void.
+        for (; nextFire <= Ms(); nextFire += options.periodMs)
+            lateTicks += knewAtWake && !stepped && firstReplyAt <= nextFire - 100;
         knewAtWake = known;
+        firstReplyAt = 1e300;
+        stepped = wakes > 1 && Uniform(0, 1) < options.jumps;
         ticks.us = (nextFire + static_cast<int64_t>(Uniform(0, 16))) * 1000;
         nextFire += options.periodMs;
         wokeAt = Ms();
-        if (wakes > 1 && Uniform(0, 1) < options.jumps) pcAnchor += (Uniform(0, 1) < 0.5 ? -1 : 1) * Uniform(100, 2000);
+        if (stepped) pcAnchor += (Uniform(0, 1) < 0.5 ? -1 : 1) * Uniform(100, 2000);
         return true;
     }
     void DropPending() override {}
@@ -164,9 +169,9 @@ struct ClockWorld : CDevice, SystemClock, WakeEvent, StatusSink {
     std::mt19937 random;
     Options options;
     int64_t nextFire = 0;
-    double wokeAt = 0, breakAt = 0;
+    double wokeAt = 0, breakAt = 0, firstReplyAt = 1e300;
     int wakes = 0, lateTicks = 0, sinceWrong = 50;
-    bool known = false, knewAtWake = false;
+    bool known = false, knewAtWake = false, stepped = false;
     double gpsStart, drift, pcAnchor, pcAnchorT = 0, busyMs = 0;
     std::deque<std::pair<double, char>> incoming;
     std::string written;
