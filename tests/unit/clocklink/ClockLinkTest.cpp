@@ -51,45 +51,34 @@ TEST_F(ClockLinkTest, DrainFlushesUntilQuietAndGivesUpAfterThreeSeconds) {
     EXPECT_EQ(ticker.now - start, Clock::kDrainLimitMs);
 }
 
-TEST_F(ClockLinkTest, TimeRepliesComeInPiecesAndStrayBytesMayLeadThem) {
-    const struct { const char* stray; const char* reply; uint32_t delayMs; Clock::TimeRead read; } cases[] = {
-        {"", "123:23:59:58\r\n", 50, Clock::TimeRead::Ok}, {"\r\n\r\n\r\n", "123:23:59:58\r\n", 50, Clock::TimeRead::Ok},
-        {"", "12:12:34:56\r\n", 50, Clock::TimeRead::Short}, {"", "123:12:34:56\r\n", 1100, Clock::TimeRead::Short},
-        {"", "123-12-34-56\r\n", 50, Clock::TimeRead::Unparseable}};
-    for (const auto& c : cases) {
-        FakeClockLine l(ticker);
-        const std::string r = c.reply;
-        l.Arrive(ticker.now, c.stray + r.substr(0, 7));   // the rest a poll and two later
-        l.Arrive(ticker.now + c.delayMs + 150, r.substr(7, 4));
-        l.Arrive(ticker.now + c.delayMs + 300, r.substr(11));
-        ClockTimeOfDay time;
-        EXPECT_EQ(clock.ReadTime(l, Always, time), c.read) << c.stray << c.reply;
-        EXPECT_EQ(time.hour * 10000 + time.minute * 100 + time.second, c.read == Clock::TimeRead::Ok ? 235958 : 0);
-    }
-}
-
 // The reply is composed before its hour field went out: each piece bounds
-// that by its arrival less 1020 us a byte of the time it brought. A
-// line end split between CR and LF is read on; the end check and the parser
-// see the same reply, whether it came whole or in pieces.
+// that by its arrival less 1020 us a byte of the time it brought. Stray line
+// ends may lead it; a line end split between CR and LF is read on; the end
+// check and the parser see the same reply, whether it came whole or in
+// pieces; a reply not ended by the deadline is short.
 TEST_F(ClockLinkTest, PiecesBoundWhenTheReplyWasComposedAndEndAtItsLineFeed) {
-    const struct { std::vector<std::string> pieces; Clock::TimeRead read; int64_t composedBy; } cases[] = {
-        {{"\r\n123:12:34:56\r\n"}, Clock::TimeRead::Ok, 50000 - 10 * 1020},
-        {{"123:12:", "34:56\r", "\n"}, Clock::TimeRead::Ok, 50000 - 3 * 1020},
-        {{"1234:12:", "34:56\r", "\n"}, Clock::TimeRead::Ok, 50000 - 3 * 1020},   // 14 bytes at the CR
-        {{"123:12:34:56\r\nXYZWV"}, Clock::TimeRead::Ok, 50000 - 10 * 1020},
-        {{"123:\n12:34:56\r\n"}, Clock::TimeRead::Unparseable, 0},
-        {{"123:\n12:34:5", "6\r\n"}, Clock::TimeRead::Unparseable, 0},
-        {{"123::34:56\r\n!!"}, Clock::TimeRead::Unparseable, 0}};
+    using R = Clock::TimeRead;
+    const struct { std::vector<std::string> pieces; R read; int64_t composedBy; uint32_t gapMs; } cases[] = {
+        {{"\r\n\r\n123:12:34:56\r\n"}, R::Ok, 50000 - 10 * 1020, 20},
+        {{"123:12:", "34:56\r", "\n"}, R::Ok, 50000 - 3 * 1020, 20},
+        {{"1234:12:", "34:56\r", "\n"}, R::Ok, 50000 - 3 * 1020, 20},   // 14 bytes at the CR
+        {{"123:12:34:56\r\nXYZWV"}, R::Ok, 50000 - 10 * 1020, 20},
+        {{"12:12:34:56\r\n"}, R::Short, 0, 20},
+        {{"123:12:", "34:56\r\n"}, R::Short, 0, 1100},
+        {{"123-12-34-56\r\n"}, R::Unparseable, 0, 20},
+        {{"123:\n12:34:56\r\n"}, R::Unparseable, 0, 20},
+        {{"123:\n12:34:5", "6\r\n"}, R::Unparseable, 0, 20},
+        {{"123::34:56\r\n!!"}, R::Unparseable, 0, 20}};
     for (const auto& c : cases) {
         FakeClockLine l(ticker);
         const uint32_t start = ticker.now;
         const int64_t startUs = ticker.CounterUs();
-        for (size_t i = 0; i < c.pieces.size(); ++i) l.Arrive(start + 50 + 20 * static_cast<uint32_t>(i), c.pieces[i]);
+        for (size_t i = 0; i < c.pieces.size(); ++i) l.Arrive(start + 50 + c.gapMs * static_cast<uint32_t>(i), c.pieces[i]);
         ClockTimeOfDay time;
         int64_t composedBy = 0;
         EXPECT_EQ(clock.ReadTime(l, Always, time, 1100, &composedBy), c.read) << c.pieces[0];
-        EXPECT_EQ(c.read == Clock::TimeRead::Ok ? composedBy - startUs : 0, c.composedBy) << c.pieces[0];
+        EXPECT_EQ(c.read == R::Ok ? composedBy - startUs : 0, c.composedBy) << c.pieces[0];
+        EXPECT_EQ(time.hour * 10000 + time.minute * 100 + time.second, c.read == R::Ok ? 123456 : 0) << c.pieces[0];
     }
 }
 
