@@ -9,7 +9,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 win32="$root/build/win32"
 exe="$win32/app/horalux.exe"
-driver_exe="$win32/tests/e2e/e2e-driver.exe"
+driver_exe="$win32/tools/window-driver/window-driver.exe"
 caption="Orvanel Systems, Inc. GPS Clock"
 export WINEPREFIX="$win32/bench-app-prefix" WINEDEBUG=-all HORALUX_TOOLS_DIR="$root/build/native/tools"
 . "$root/scripts/wine-env.sh"

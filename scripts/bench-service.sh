@@ -16,7 +16,7 @@ export WINEPREFIX="$win32/bench-service-prefix" WINEDEBUG=-all WINEDLLOVERRIDES=
 log="$WINEPREFIX/drive_c/ProgramData/Horalux/horalux.log"
 ini="$WINEPREFIX/drive_c/windows/horalux.INI"
 wine() { /usr/lib/wine/wine64 "$@"; }
-driver() { wine "$win32/tests/e2e/e2e-driver.exe" "$@" | tr -d '\r'; }
+driver() { wine "$win32/tools/window-driver/window-driver.exe" "$@" | tr -d '\r'; }
 switch() { wine "$exe" "$1" >/dev/null 2>&1 & local pid=$!; driver msgbox horalux; wait $pid; }
 cleanup() { switch /remove-service
   /usr/lib/wine/wineserver -k; wait "$keeper"; stop_simulator; stop_display; }

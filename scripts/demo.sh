@@ -12,7 +12,7 @@ seconds=${DEMO_SECONDS:-30}
 period=${DEMO_PERIOD:-2}
 
 exe="$build/app/horalux.exe"
-driver="$build/tests/e2e/e2e-driver.exe"
+driver="$build/tools/window-driver/window-driver.exe"
 for f in "$exe" "$driver" "$tools/gpsclock-sim"; do
   [ -e "$f" ] || { echo "demo: $f is missing; build first (make build)" >&2; exit 1; }
 done

@@ -1,5 +1,5 @@
-// Steers horalux.exe from outside for the end-to-end journey and the demo,
-// one action a call:  e2e-driver COMMAND ARGS...
+// Steers horalux.exe from outside for the end-to-end tests, the demo and the
+// benchmarks, one action a call:  window-driver COMMAND ARGS...
 // A TITLE is a top-level window's exact caption, an ID one of its controls.
 // Prints what it reads; exits 0 on success, 1 on a failure or time-out (the
 // reason on stderr), 2 on bad usage.
@@ -196,14 +196,14 @@ int main(int argc, char** argv)
     auto command = argc > 1 ? kCommands.find(argv[1]) : kCommands.end();
     if (command == kCommands.end() || args.size() < command->second.least || args.size() > command->second.most) {
         for (const auto& entry : kCommands)
-            std::fprintf(stderr, "e2e-driver %s %s\n", entry.first.c_str(), entry.second.usage);
+            std::fprintf(stderr, "window-driver %s %s\n", entry.first.c_str(), entry.second.usage);
         return 2;
     }
     try {
         command->second.run(args);
         return 0;
     } catch (const std::exception& failure) {
-        std::fprintf(stderr, "e2e-driver %s: %s\n", argv[1], failure.what());
+        std::fprintf(stderr, "window-driver %s: %s\n", argv[1], failure.what());
         return 1;
     }
 }
