@@ -65,7 +65,7 @@ OffsetEstimator::Verdict OffsetEstimator::Add(const ClockReading& reading) {
         // Two readings that agree with each other outvote what was kept.
         if (hasSuspect_ && Meet(Bounds(suspect_, now, Stated()), fresh)) {
             kept_ = {Held(suspect_, added_ - 1), Held(reading, added_)};
-            hasSuspect_ = waitsForSecond_ = answersAtOnce_ = composesAnyTime_ = false;
+            hasSuspect_ = waitsForSecond_ = answersAtOnce_ = false;
             return Verdict::Restarted;
         }
         suspect_ = reading;
@@ -114,12 +114,6 @@ void OffsetEstimator::Prune(const Stamp& now) {
 // after a fixed or random delay, does not.
 void OffsetEstimator::Classify(const Stamp& now) {
     answersAtOnce_ = false;
-    // Replies that no clock composing at a second's start could give, more
-    // than one wrong reply explains.
-    const std::vector<OffsetInterval> starts = Kept(now, Model::SecondStart);
-    const OffsetInterval agreed = Robust(starts);
-    const auto apart = std::count_if(starts.begin(), starts.end(), [&](const OffsetInterval& i) { return !Meet(i, agreed); });
-    composesAnyTime_ = composesAnyTime_ || (kept_.size() >= 3 && (agreed.lo > agreed.hi || apart >= 2));
     if (kept_.size() < kToClassify) return;
     int64_t upLo = INT64_MAX, upHi = INT64_MIN, delayLo = INT64_MAX, delayHi = INT64_MIN;
     std::vector<int64_t> phases;
@@ -131,6 +125,7 @@ void OffsetEstimator::Classify(const Stamp& now) {
         delayHi = std::max(delayHi, delay);
         phases.push_back(((r.earliest - r.second) % kSecondUs + kSecondUs) % kSecondUs);
     }
+    const OffsetInterval agreed = Robust(Kept(now, Model::SecondStart));
     waitsForSecond_ = upHi - upLo <= kClusterUs && delayHi - delayLo >= kSpreadUs && agreed.lo <= agreed.hi;
     // Quick replies to commands spread over the second: no clock that waits.
     std::sort(phases.begin(), phases.end());
@@ -161,13 +156,12 @@ OffsetEstimator::Estimate OffsetEstimator::At(const Stamp& now) const {
     // soon after it was composed, as they do on a prompt line. Until the
     // replies show a clock that answers at once, a wide interval is most
     // likely that of one that composes at the start of a second (it waits
-    // for it, or answers only then), just below the upper bound, unless the
-    // replies show one that composes at any moment.
+    // for it, or answers only then), just below the upper bound.
     std::vector<OffsetInterval> guessed = Kept(now, Model::Promptly);
     guessed.push_back(e.truth);
     const OffsetInterval prompt = Intersection(guessed);
     if (prompt.lo > prompt.hi) e.point = e.truth.Middle();
-    else if (waitsForSecond_ || answersAtOnce_ || composesAnyTime_ || prompt.Width() < kGuessedUs) e.point = prompt.Middle();
+    else if (waitsForSecond_ || answersAtOnce_ || prompt.Width() < kGuessedUs) e.point = prompt.Middle();
     else e.point = std::max(prompt.lo, prompt.hi - lagGuessUs_);
     return e;
 }
@@ -182,8 +176,7 @@ int64_t OffsetEstimator::NextCommandAt(const Stamp& now, int64_t latest) const {
     // to it; drift since may have moved the start either way.
     if (waitsForSecond_) return AtPhase(now.pc, latest, std::max(agreed.lo, BoundaryAhead(now)));
     // Not known yet: commands spread over the second show which clock it is.
-    // One that composes at any moment is probed as one that answers at once.
-    if (!answersAtOnce_ && !composesAnyTime_ && agreed.Width() >= kAmbiguousUs) return AtPhase(now.pc, latest, commanded_.pc + moved + kSpreadStepUs);
+    if (!answersAtOnce_ && agreed.Width() >= kAmbiguousUs) return AtPhase(now.pc, latest, commanded_.pc + moved + kSpreadStepUs);
     // A clock that composes soon after the command: composing at the middle
     // tells on which side of it the second turned.
     // Every other probe splits what all replies allow: the faster way, unless

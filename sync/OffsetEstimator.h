@@ -113,5 +113,5 @@ private:
     Stamp commanded_;
     ClockReading suspect_;
     bool hasSuspect_ = false;
-    bool waitsForSecond_ = false, answersAtOnce_ = false, composesAnyTime_ = false;
+    bool waitsForSecond_ = false, answersAtOnce_ = false;
 };
