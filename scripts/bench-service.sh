@@ -9,9 +9,10 @@ set -u -o pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 attempts=${1:-1000} rest=${2:-60}
 win32="$root/build/win32"
-exe="$win32/app/horalux.exe"
 export WINEPREFIX="$win32/bench-service-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \
   HORALUX_TOOLS_DIR="$root/build/native/tools"
+# Installed from Program Files: the service refuses a folder that others may write.
+exe="$WINEPREFIX/drive_c/Program Files/Horalux/horalux.exe"
 . "$root/scripts/wine-env.sh"
 log="$WINEPREFIX/drive_c/ProgramData/Horalux/horalux.log"
 ini="$WINEPREFIX/drive_c/windows/horalux.INI"
@@ -37,6 +38,7 @@ figures() {
 }
 
 wine_prefix_init && start_display && trap cleanup EXIT
+mkdir -p "${exe%/*}" && cp "$win32/app/horalux.exe" "$exe"
 wine notepad >/dev/null 2>&1 & keeper=$!   # Wine ends its services with the prefix's last program
 printf '[Communication]\r\nCommPort=com5\r\n[Update]\r\nFrequency=1\r\n' >"$ini"
 start_simulator com5 || exit 1

@@ -13,6 +13,9 @@ WAIT_S=${E2E_WAIT_S:-60} # a hang guard per wait, not a timing check
 artifacts=${HORALUX_ARTIFACTS:-$(dirname "$HORALUX_EXE")/e2e-artifacts}/service
 log="$WINEPREFIX/drive_c/ProgramData/Horalux/horalux.log"
 KEY='HKLM\System\CurrentControlSet\Services'
+# Installed from where an administrator would put it: the build folder's own
+# permissions (a checkout under /tmp, say) must not decide the test.
+exe="$WINEPREFIX/drive_c/Program Files/Horalux/horalux.exe"
 
 fail() { echo "FAIL [service:${BASH_LINENO[0]}]: $*" >&2; echo "log: $(tail -n 5 "$log" 2>/dev/null)" >&2; exit 1; }
 wine() { /usr/lib/wine/wine64 "$@"; }
@@ -21,7 +24,7 @@ cleanup() { switch /remove-service >/dev/null; /usr/lib/wine/wineserver -k 2>/de
   [ -z "${keeper:-}" ] || wait "$keeper"; stop_simulator; stop_display; }
 # switch SWITCH [PROGRAM]: the program's exit code and the text of the box it shows.
 switch() {
-  wine "${2:-$HORALUX_EXE}" "$1" >>"$artifacts/output.txt" 2>&1 & local pid=$! text
+  wine "${2:-$exe}" "$1" >>"$artifacts/output.txt" 2>&1 & local pid=$! text
   text=$(wine "$HORALUX_DRIVER" msgbox horalux 2>>"$artifacts/driver.txt" | tr -d '\r')
   wait $pid
   echo "$?|$text"
@@ -41,6 +44,7 @@ wait_lines() { local seen; seen=$(lines "$1"); until_true more_lines "$1" "$seen
 
 rm -rf "$artifacts" && mkdir -p "$artifacts" && trap cleanup EXIT
 wine_prefix_init && start_display
+mkdir -p "${exe%/*}" && cp "$HORALUX_EXE" "$exe"
 printf '[Communication]\r\nCommPort=com5\r\n[Update]\r\nFrequency=1\r\n' >"$WINEPREFIX/drive_c/windows/horalux.INI"
 start_simulator com5 --align || fail "the simulator did not start"
 # Wine ends its services with the last program of the prefix: one stays open.
@@ -92,7 +96,7 @@ wait_lines "$SET" 2
 # --- The window, run as the user, follows the service: its lines, Start and Stop greyed ---
 TITLE="Orvanel Systems, Inc. GPS Clock"
 window_log() { wine "$HORALUX_DRIVER" text "$TITLE" 1003 2>/dev/null | tr -d '\r'; }
-wine "$HORALUX_EXE" >>"$artifacts/output.txt" 2>&1 & window=$!
+wine "$exe" >>"$artifacts/output.txt" 2>&1 & window=$!
 wine "$HORALUX_DRIVER" wait "$TITLE" || fail "no window"
 chown nobody "$log"   # as if another had made it
 until_true eval 'window_log | grep -q "^[0-9:]\{8\} The Horalux service keeps this PC.s clock set"' || fail "the window does not say the service runs"
