@@ -47,7 +47,7 @@ OffsetInterval OffsetEstimator::Bounds(const ClockReading& r, const Stamp& now, 
     const int64_t widen = (Abs(elapsed) * kDriftPpm + 999999) / 1000000 + (same ? 0 : 2 * pairErrorUs_);
     const int64_t hi = r.latest - r.second + moved + widen;
     if (model == Model::Promptly) return {hi - 2 * widen - (waitsForSecond_ ? 0 : kSecondUs) - 2 * lagGuessUs_, hi};
-    const int64_t composedFrom = model == Model::SecondStart ? kNextSecondSlackUs : kSecondUs;
+    const int64_t composedFrom = model == Model::SecondStart ? secondSlackUs_ : kSecondUs;
     return {r.earliest - r.second - composedFrom + moved - widen, hi};
 }
 
@@ -60,12 +60,14 @@ std::vector<OffsetInterval> OffsetEstimator::Kept(const Stamp& now, Model model)
 OffsetEstimator::Verdict OffsetEstimator::Add(const ClockReading& reading) {
     const Stamp& now = reading.at;
     ++added_;
+    if (waitsForSecond_) secondSlackUs_ = std::max(secondSlackUs_, UpperSpread(now, &reading));
     const OffsetInterval fresh = Bounds(reading, now, Stated());
     if (!kept_.empty() && !Meet(Robust(Kept(now, Stated())), fresh)) {
         // Two readings that agree with each other outvote what was kept.
         if (hasSuspect_ && Meet(Bounds(suspect_, now, Stated()), fresh)) {
             kept_ = {Held(suspect_, added_ - 1), Held(reading, added_)};
-            hasSuspect_ = waitsForSecond_ = answersAtOnce_ = false;
+            hasSuspect_ = waitsForSecond_ = answersAtOnce_ = composesAnyTime_ = false;
+            secondSlackUs_ = kNextSecondSlackUs;
             return Verdict::Restarted;
         }
         suspect_ = reading;
@@ -114,6 +116,12 @@ void OffsetEstimator::Prune(const Stamp& now) {
 // after a fixed or random delay, does not.
 void OffsetEstimator::Classify(const Stamp& now) {
     answersAtOnce_ = false;
+    // Replies that no clock composing at a second's start could give, more
+    // than one wrong reply explains.
+    const std::vector<OffsetInterval> starts = Kept(now, Model::SecondStart);
+    const OffsetInterval agreed = Robust(starts);
+    const auto apart = std::count_if(starts.begin(), starts.end(), [&](const OffsetInterval& i) { return !Meet(i, agreed); });
+    composesAnyTime_ = composesAnyTime_ || (kept_.size() >= 3 && (agreed.lo > agreed.hi || apart >= 2));
     if (kept_.size() < kToClassify) return;
     int64_t upLo = INT64_MAX, upHi = INT64_MIN, delayLo = INT64_MAX, delayHi = INT64_MIN;
     std::vector<int64_t> phases;
@@ -125,8 +133,8 @@ void OffsetEstimator::Classify(const Stamp& now) {
         delayHi = std::max(delayHi, delay);
         phases.push_back(((r.earliest - r.second) % kSecondUs + kSecondUs) % kSecondUs);
     }
-    const OffsetInterval agreed = Robust(Kept(now, Model::SecondStart));
     waitsForSecond_ = upHi - upLo <= kClusterUs && delayHi - delayLo >= kSpreadUs && agreed.lo <= agreed.hi;
+    if (waitsForSecond_) secondSlackUs_ = std::max(kNextSecondSlackUs, UpperSpread(now, nullptr));
     // Quick replies to commands spread over the second: no clock that waits.
     std::sort(phases.begin(), phases.end());
     int64_t gap = phases.front() + kSecondUs - phases.back();
@@ -134,11 +142,36 @@ void OffsetEstimator::Classify(const Stamp& now) {
     answersAtOnce_ = delayHi < kQuickUs && kSecondUs - gap >= kSpreadUs;
 }
 
+// How far apart replies a few seconds apart bound the offset from above,
+// drift between them allowed for, up to what still counts as one cluster.
+int64_t OffsetEstimator::UpperSpread(const Stamp& now, const ClockReading* more) const {
+    std::vector<const ClockReading*> all;
+    for (const ClockReading& r : kept_) all.push_back(&r);
+    if (more) all.push_back(more);
+    int64_t spread = 0;
+    for (const ClockReading* a : all)
+        for (const ClockReading* b : all) {
+            const int64_t apart = b->at.counter - a->at.counter;
+            if (apart <= 0 || apart > 10 * kSecondUs) continue;
+            const int64_t up = Abs(Bounds(*a, now, Model::SecondStart).hi - Bounds(*b, now, Model::SecondStart).hi);
+            // Further apart: a wrong reply, or one the kept readings refuse.
+            if (up <= kClusterUs) spread = std::max(spread, up + (apart * kDriftPpm + 999999) / 1000000 + 2 * pairErrorUs_);
+        }
+    return spread;
+}
+
 int64_t OffsetEstimator::BoundaryAhead(const Stamp& now) const {
     const OffsetInterval newest = Bounds(kept_.back(), now, Model::SecondStart),
                          fresh = Bounds(kept_.back(), kept_.back().at, Model::SecondStart);
     const int64_t widened = (newest.hi - newest.lo) - (fresh.hi - fresh.lo);
     return newest.hi - widened - 2 * lagGuessUs_;
+}
+
+bool OffsetEstimator::TopShared(const Stamp& now) const {
+    std::vector<int64_t> tops;
+    for (const ClockReading& r : kept_) tops.push_back(Bounds(r, now, Model::SecondStart).hi);
+    std::sort(tops.begin(), tops.end());
+    return tops.size() >= 2 && tops[1] - tops[0] <= kClusterUs;
 }
 
 int64_t OffsetEstimator::ReplyWithinUs(const Stamp& now, int64_t sentAt) const {
@@ -156,12 +189,15 @@ OffsetEstimator::Estimate OffsetEstimator::At(const Stamp& now) const {
     // soon after it was composed, as they do on a prompt line. Until the
     // replies show a clock that answers at once, a wide interval is most
     // likely that of one that composes at the start of a second (it waits
-    // for it, or answers only then), just below the upper bound.
+    // for it, or answers only then), just below the upper bound, unless the
+    // replies show one that composes at any moment and none of them shows
+    // the start of a second at the top.
     std::vector<OffsetInterval> guessed = Kept(now, Model::Promptly);
     guessed.push_back(e.truth);
     const OffsetInterval prompt = Intersection(guessed);
     if (prompt.lo > prompt.hi) e.point = e.truth.Middle();
-    else if (waitsForSecond_ || answersAtOnce_ || prompt.Width() < kGuessedUs) e.point = prompt.Middle();
+    else if (waitsForSecond_ || answersAtOnce_ || prompt.Width() < kGuessedUs || (composesAnyTime_ && !TopShared(now)))
+        e.point = prompt.Middle();
     else e.point = std::max(prompt.lo, prompt.hi - lagGuessUs_);
     return e;
 }
@@ -176,7 +212,8 @@ int64_t OffsetEstimator::NextCommandAt(const Stamp& now, int64_t latest) const {
     // to it; drift since may have moved the start either way.
     if (waitsForSecond_) return AtPhase(now.pc, latest, std::max(agreed.lo, BoundaryAhead(now)));
     // Not known yet: commands spread over the second show which clock it is.
-    if (!answersAtOnce_ && agreed.Width() >= kAmbiguousUs) return AtPhase(now.pc, latest, commanded_.pc + moved + kSpreadStepUs);
+    // One that composes at any moment is probed as one that answers at once.
+    if (!answersAtOnce_ && !composesAnyTime_ && agreed.Width() >= kAmbiguousUs) return AtPhase(now.pc, latest, commanded_.pc + moved + kSpreadStepUs);
     // A clock that composes soon after the command: composing at the middle
     // tells on which side of it the second turned.
     // Every other probe splits what all replies allow: the faster way, unless

@@ -47,7 +47,7 @@ class OffsetEstimator {
 public:
     static constexpr int64_t kSecondUs = 1000000;
     static constexpr int64_t kDriftPpm = 200;
-    static constexpr int64_t kNextSecondSlackUs = 5000;   // from the second's start to composing
+    static constexpr int64_t kNextSecondSlackUs = 5000;   // from the second's start to composing, at least
     static constexpr int64_t kClusterUs = 50000;          // replies of such a clock arrive this close
     static constexpr int64_t kSpreadUs = 400000;          // ... for commands at least this far apart
     static constexpr size_t kToClassify = 5;
@@ -101,6 +101,9 @@ private:
     void Prune(const Stamp& now);
     // Just before where a waiting clock's second starts, by the newest reading.
     int64_t BoundaryAhead(const Stamp& now) const;
+    // Two replies or more that bound the offset from above alike: composed
+    // at a second's start, as one that waits for it does.
+    bool TopShared(const Stamp& now) const;
 
     // A kept reading, numbered in the order readings came.
     struct Held : ClockReading {
@@ -113,5 +116,10 @@ private:
     Stamp commanded_;
     ClockReading suspect_;
     bool hasSuspect_ = false;
-    bool waitsForSecond_ = false, answersAtOnce_ = false;
+    bool waitsForSecond_ = false, answersAtOnce_ = false, composesAnyTime_ = false;
+    // How long after its second starts a clock that waits for it composes:
+    // as long as its replies' upper bounds spread, since one that answers at
+    // once early in its second and else waits looks alike.
+    int64_t secondSlackUs_ = kNextSecondSlackUs;
+    int64_t UpperSpread(const Stamp& now, const ClockReading* more) const;
 };

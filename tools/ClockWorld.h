@@ -13,7 +13,9 @@
 #include "sync/SyncWorker.h"
 
 struct ClockWorld : CDevice, SystemClock, WakeEvent, StatusSink {
-    enum Kind { kAtOnce, kNextSecond, kDelayed };
+    // kEarly: at once early in its second (within maxDelayMs), else at the
+    // next second's start.
+    enum Kind { kAtOnce, kNextSecond, kDelayed, kEarly };
     struct Options {
         Kind kind = kAtOnce;
         uint32_t periodMs = 60000;
@@ -94,6 +96,8 @@ struct ClockWorld : CDevice, SystemClock, WakeEvent, StatusSink {
         double composed = received + Uniform(0, 5);
         if (options.kind == kNextSecond) composed = std::ceil(Gps(received) / 1000) * 1000 - gpsStart + Uniform(0, 2);
         if (options.kind == kDelayed) composed = received + Uniform(0, options.maxDelayMs);
+        if (options.kind == kEarly && std::fmod(Gps(received), 1000) >= options.maxDelayMs)
+            composed = std::ceil(Gps(received) / 1000) * 1000 - gpsStart + Uniform(0, 2);
         double named = std::floor(Gps(composed) / 1000) * 1000;
         if (++sinceWrong > 50 && Uniform(0, 1) < options.wrong) {
             named += 1000.0 * (Uniform(0, 1) < 0.5 ? -1 : 1) * (Uniform(0, 1) < 0.8 ? 1 : 3600);
