@@ -362,6 +362,25 @@ TEST(OffsetEstimator, AClockThatWaitsForTheSecondShowsByWhenItsRepliesCome) {
     }
 }
 
+// A clock taken for one that waits may still answer at once early in its
+// second: two such replies widen what "at the second's start" allows rather
+// than narrowing the interval past the truth (the PC is on time).
+TEST(OffsetEstimator, RepliesComposedLaterInTheirSecondWidenWhatItsStartAllows) {
+    const int64_t s = OffsetEstimator::kSecondUs;
+    OffsetEstimator e(1, 5000);
+    int64_t t = 0;
+    for (int64_t i = 0; i < 6; ++i, t += s) {
+        const int64_t sent = t + i * 150000, composed = (sent / s + 1) * s + 1000;
+        e.Add({sent, composed + 4200, composed / s * s, {composed + 15000, composed + 15000}});
+    }
+    ASSERT_TRUE(e.WaitsForSecond());
+    for (int i = 0; i < 2; ++i, t += s) {
+        const int64_t start = (t / s + 1) * s, composed = start + 9000;
+        e.Add({start + 8000, composed + 4200, start, {composed + 15000, composed + 15000}});
+        EXPECT_LE(e.At({composed + 15000, composed + 15000}).truth.lo, 0) << i;
+    }
+}
+
 // Under ThreadSanitizer too: no write of the worker brings the running bit
 // back once Stop has written its request, and the worker always ends.
 TEST(StopRace, StopAlwaysWinsOverTheWorkersOwnWrites) {
