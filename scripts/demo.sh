@@ -51,7 +51,8 @@ printf '[Communication]\r\nCommPort=com1\r\n[Update]\r\nFrequency=%s\r\n' "$peri
   >"$WINEPREFIX/drive_c/windows/horalux.INI"
 echo "starting Horalux (a set every $period s, for $seconds s; Ctrl-C ends it sooner)..."
 echo "  (Wine keeps its host's time: a set within half a second of it is reported done and changes"
-echo "  nothing, and Horalux, reading the clock back, says so; the step it asked shrinks as it learns)"
+echo "  nothing, and Horalux, reading the clock back, says so; the step asked stays near 20 ms, since"
+echo "  this clock sends its reply 20 ms after its second starts, which no reading tells from an offset)"
 /usr/lib/wine/wine64 "$exe" run >/dev/null 2>&1 &
 app_pid=$!
 drv wait "$title" >/dev/null || { echo "demo: horalux.exe did not start" >&2; exit 1; }
