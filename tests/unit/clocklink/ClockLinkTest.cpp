@@ -63,6 +63,7 @@ TEST_F(ClockLinkTest, PiecesBoundWhenTheReplyWasComposedAndEndAtItsLineFeed) {
         {{"123:12:", "34:56\r", "\n"}, R::Ok, 50000 - 3 * 1020, 20},
         {{"1234:12:", "34:56\r", "\n"}, R::Ok, 50000 - 3 * 1020, 20},   // 14 bytes at the CR
         {{"123:12:34:56\r\nXYZWV"}, R::Ok, 50000 - 10 * 1020, 20},
+        {{"\r\n123:12:", "34:56\r\n"}, R::Ok, 50000 - 3 * 1020, 400},   // the stray line feed ends nothing
         {{"12:12:34:56\r\n"}, R::Short, 0, 20},
         {{"123:12:", "34:56\r\n"}, R::Short, 0, 1100},
         {{"123-12-34-56\r\n"}, R::Unparseable, 0, 20},
@@ -76,7 +77,7 @@ TEST_F(ClockLinkTest, PiecesBoundWhenTheReplyWasComposedAndEndAtItsLineFeed) {
         for (size_t i = 0; i < c.pieces.size(); ++i) l.Arrive(start + 50 + c.gapMs * static_cast<uint32_t>(i), c.pieces[i]);
         ClockTimeOfDay time;
         int64_t composedBy = 0;
-        EXPECT_EQ(clock.ReadTime(l, Always, time, 1100, &composedBy), c.read) << c.pieces[0];
+        EXPECT_EQ(clock.ReadTime(l, Always, time, Clock::kReplyDeadlineMs, &composedBy), c.read) << c.pieces[0];
         EXPECT_EQ(c.read == R::Ok ? composedBy - startUs : 0, c.composedBy) << c.pieces[0];
         EXPECT_EQ(time.hour * 10000 + time.minute * 100 + time.second, c.read == R::Ok ? 123456 : 0) << c.pieces[0];
     }
