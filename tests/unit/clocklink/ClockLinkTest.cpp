@@ -63,7 +63,7 @@ TEST_F(ClockLinkTest, PiecesBoundWhenTheReplyWasComposedAndEndAtItsLineFeed) {
         {{"123:12:", "34:56\r", "\n"}, R::Ok, 50000 - 3 * 1020, 20},
         {{"1234:12:", "34:56\r", "\n"}, R::Ok, 50000 - 3 * 1020, 20},   // 14 bytes at the CR
         {{"123:12:34:56\r\nXYZWV"}, R::Ok, 50000 - 10 * 1020, 20},
-        {{"\r\n123:12:", "34:56\r\n"}, R::Ok, 50000 - 3 * 1020, 400},   // the stray line feed ends nothing
+        {{"\r\n\r\n\r\n123:12:34", ":56\r\n"}, R::Ok, 50000 - 5 * 1020, 400},   // stray line feeds end nothing
         {{"12:12:34:56\r\n"}, R::Short, 0, 20},
         {{"123:12:", "34:56\r\n"}, R::Short, 0, 1100},
         {{"123-12-34-56\r\n"}, R::Unparseable, 0, 20},
