@@ -52,8 +52,10 @@ driver post "$caption" 0x8000 131 0x203 >/dev/null   # the tray icon double-clic
 until [ "$(driver state "$caption")" = "visible normal" ]; do sleep 0.01; done
 driver click "$caption" 57671 >/dev/null
 stretch "$pid" "synchronising every 1 s"
-sets=$(driver text "$caption" 1003 | grep -c 'Time Set')
-echo "status lines 'Time Set' in the log: $sets"
+# Wine reports a set within half a second of its host's time done and moves
+# nothing, which the program reads back and says: both are sets made.
+sets=$(driver text "$caption" 1003 | grep -cE 'Time Set|Windows reported the time set')
+echo "sets in the log (Time Set, or done without moving Wine's clock): $sets"
 
 driver click "$caption" 57672 >/dev/null
 driver gone "$caption" >/dev/null
