@@ -135,8 +135,10 @@ class CountingSink : public StatusSink {
 public:
     int sets = 0, failures = 0;
     void Post(const SyncStatus& status) override {
-        if (status.id == 151) ++sets;
-        else if (status.id != 167) ++failures;
+        // The recording clock never moves, which the worker reads back and
+        // reports as a set not taken: a set all the same.
+        if (status.id == IDS_TIME_SET || status.id == IDS_SET_NOT_TAKEN) ++sets;
+        else if (status.id != IDS_STOPPED) ++failures;
     }
     void BroadcastTimeChange() override {}
 };
