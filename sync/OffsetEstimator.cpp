@@ -44,7 +44,7 @@ OffsetInterval OffsetEstimator::Bounds(const ClockReading& r, const Stamp& now, 
     const int64_t elapsed = now.counter - r.at.counter;
     const int64_t moved = (now.pc - r.at.pc) - elapsed;
     const bool same = now.pc == r.at.pc && now.counter == r.at.counter;
-    const int64_t widen = (Abs(elapsed) * kDriftPpm + 999999) / 1000000 + (same ? 0 : 2 * pairErrorUs_);
+    const int64_t widen = DriftUs(elapsed) + (same ? 0 : 2 * pairErrorUs_);
     const int64_t hi = r.latest - r.second + moved + widen;
     if (model == Model::Promptly) return {hi - 2 * widen - (waitsForSecond_ ? 0 : kSecondUs) - 2 * lagGuessUs_, hi};
     const int64_t composedFrom = model == Model::SecondStart ? secondSlackUs_ : kSecondUs;
@@ -155,7 +155,7 @@ int64_t OffsetEstimator::UpperSpread(const Stamp& now, const ClockReading* more)
             if (apart <= 0 || apart > 10 * kSecondUs) continue;
             const int64_t up = Abs(Bounds(*a, now, Model::SecondStart).hi - Bounds(*b, now, Model::SecondStart).hi);
             // Further apart: a wrong reply, or one the kept readings refuse.
-            if (up <= kClusterUs) spread = std::max(spread, up + (apart * kDriftPpm + 999999) / 1000000 + 2 * pairErrorUs_);
+            if (up <= kClusterUs) spread = std::max(spread, up + DriftUs(apart) + 2 * pairErrorUs_);
         }
     return spread;
 }

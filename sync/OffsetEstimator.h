@@ -58,6 +58,11 @@ public:
     static constexpr int64_t kSpreadStepUs = 200000;  // between commands while the clock is not known
     static constexpr int64_t kGuessedUs = 200000;     // wider, and the point is guessed at the upper end
 
+    // What drift of kDriftPpm may have added either way over a time.
+    static int64_t DriftUs(int64_t elapsedUs) {
+        return ((elapsedUs < 0 ? -elapsedUs : elapsedUs) * kDriftPpm + 999999) / 1000000;
+    }
+
     // pairErrorUs: how far a stamp's two readings may disagree; lagUs: how
     // long after composing a reply a prompt line has it counted as read.
     explicit OffsetEstimator(int64_t pairErrorUs = 1000, int64_t lagUs = 10000)
@@ -104,6 +109,8 @@ private:
     // Two replies or more that bound the offset from above alike: composed
     // at a second's start, as one that waits for it does.
     bool TopShared(const Stamp& now) const;
+    // How far apart replies a few seconds apart bound the offset from above.
+    int64_t UpperSpread(const Stamp& now, const ClockReading* more) const;
 
     // A kept reading, numbered in the order readings came.
     struct Held : ClockReading {
@@ -121,5 +128,4 @@ private:
     // as long as its replies' upper bounds spread, since one that answers at
     // once early in its second and else waits looks alike.
     int64_t secondSlackUs_ = kNextSecondSlackUs;
-    int64_t UpperSpread(const Stamp& now, const ClockReading* more) const;
 };

@@ -46,7 +46,6 @@ constexpr int kStepped = -1;
 constexpr int kGivenUp = -2;
 
 int64_t Abs(int64_t v) { return v < 0 ? -v : v; }
-int64_t DriftUs(int64_t elapsedUs) { return (Abs(elapsedUs) * OffsetEstimator::kDriftPpm + 999999) / 1000000; }
 int64_t Moved(const Stamp& from, const Stamp& to) { return (to.pc - from.pc) - (to.counter - from.counter); }
 
 // What a worker loop carries from one attempt to the next.
@@ -214,7 +213,7 @@ private:
         if (carried_.sets == 0) return confirmedNow;
         const bool same = carried_.largeRuns > 0 &&
                           Abs(e.point - (carried_.largeOffsetUs + Moved(carried_.largeAt, now))) <=
-                              kSameOffsetUs + DriftUs(now.counter - carried_.largeAt.counter);
+                              kSameOffsetUs + OffsetEstimator::DriftUs(now.counter - carried_.largeAt.counter);
         carried_.largeRuns = same ? carried_.largeRuns + 1 : 1;
         carried_.largeOffsetUs = e.point;
         carried_.largeAt = now;
@@ -337,7 +336,7 @@ private:
     bool SteppedMeanwhile(const Stamp& at) {
         const bool stepped = carried_.haveLast &&
                              Abs(Moved(carried_.last, at)) > 2 * deps_.pairErrorUs + kMsUs +
-                                                                 DriftUs(at.counter - carried_.last.counter);
+                                                                 OffsetEstimator::DriftUs(at.counter - carried_.last.counter);
         if (stepped && !carried_.stepReported) {
             carried_.stepReported = true;
             SyncStatus s;

@@ -94,10 +94,9 @@ struct ClockWorld : CDevice, SystemClock, WakeEvent, StatusSink {
     }
     void Reply(double received) {
         double composed = received + Uniform(0, 5);
-        if (options.kind == kNextSecond) composed = std::ceil(Gps(received) / 1000) * 1000 - gpsStart + Uniform(0, 2);
+        const bool waits = options.kind == kNextSecond || (options.kind == kEarly && std::fmod(Gps(received), 1000) >= options.maxDelayMs);
+        if (waits) composed = std::ceil(Gps(received) / 1000) * 1000 - gpsStart + Uniform(0, 2);
         if (options.kind == kDelayed) composed = received + Uniform(0, options.maxDelayMs);
-        if (options.kind == kEarly && std::fmod(Gps(received), 1000) >= options.maxDelayMs)
-            composed = std::ceil(Gps(received) / 1000) * 1000 - gpsStart + Uniform(0, 2);
         double named = std::floor(Gps(composed) / 1000) * 1000;
         if (++sinceWrong > 50 && Uniform(0, 1) < options.wrong) {
             named += 1000.0 * (Uniform(0, 1) < 0.5 ? -1 : 1) * (Uniform(0, 1) < 0.8 ? 1 : 3600);
