@@ -42,7 +42,7 @@ int64_t AtPhase(int64_t from, int64_t latest, int64_t phase) {
 
 OffsetInterval OffsetEstimator::Bounds(const ClockReading& r, const Stamp& now, Model model) const {
     const int64_t elapsed = now.counter - r.at.counter;
-    const int64_t moved = (now.pc - r.at.pc) - elapsed;
+    const int64_t moved = Moved(r.at, now);
     const bool same = now.pc == r.at.pc && now.counter == r.at.counter;
     const int64_t widen = DriftUs(elapsed) + (same ? 0 : 2 * pairErrorUs_);
     const int64_t hi = r.latest - r.second + moved + widen;
@@ -206,7 +206,7 @@ int64_t OffsetEstimator::NextCommandAt(const Stamp& now, int64_t latest) const {
     if (kept_.empty() || latest < now.pc) return now.pc;
     const OffsetInterval agreed = Robust(Kept(now, Stated()));
     const ClockReading& last = hasSuspect_ ? suspect_ : kept_.back();
-    const int64_t moved = (now.pc - commanded_.pc) - (now.counter - commanded_.counter);
+    const int64_t moved = Moved(commanded_, now);
     // A clock that waits: the command just before the second starts, where
     // the newest upper bound (always close) puts it, raises the lower bound
     // to it; drift since may have moved the start either way.

@@ -12,6 +12,10 @@ struct Stamp {
     int64_t counter = 0;   // only differences mean anything
 };
 
+// How far the PC clock moved against the counter between two stamps: what
+// steps (and drift) did to it.
+inline int64_t Moved(const Stamp& from, const Stamp& to) { return (to.pc - from.pc) - (to.counter - from.counter); }
+
 // What one reply tells: the clock composed it between `earliest` and
 // `latest` (PC time, as of stamp `at`) and named `second` (UTC, on the date
 // nearest the PC's). All in microseconds.

@@ -46,7 +46,6 @@ constexpr int kStepped = -1;
 constexpr int kGivenUp = -2;
 
 int64_t Abs(int64_t v) { return v < 0 ? -v : v; }
-int64_t Moved(const Stamp& from, const Stamp& to) { return (to.pc - from.pc) - (to.counter - from.counter); }
 
 // What a worker loop carries from one attempt to the next.
 struct Carried {
