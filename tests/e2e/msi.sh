@@ -58,8 +58,10 @@ svc=$(/usr/lib/wine/wine64 reg query 'HKLM\System\CurrentControlSet\Services\Hor
 grep -qF 'C:\Program Files\Horalux\Service\horalux.exe /service' <<<"$svc" && grep -qF 'NT AUTHORITY\LocalService' <<<"$svc" ||
   fail "the service is registered as: $svc"
 # Without its feature the service is stopped and removed, and the program stays.
+# Wine's msiexec returns before the service manager has let the service go.
 /usr/lib/wine/wine64 msiexec /i "$out"/horalux-2.0.1.0-x64.msi REMOVE=Service /qn || fail "removing the service feature failed"
-! /usr/lib/wine/wine64 sc query Horalux >/dev/null 2>&1 && cmp -s "$c/Program Files/Horalux/horalux.exe" "$out/stage/horalux.exe" ||
+service_gone() { ! /usr/lib/wine/wine64 sc query Horalux >/dev/null 2>&1; }
+wait_for service_gone && cmp -s "$c/Program Files/Horalux/horalux.exe" "$out/stage/horalux.exe" ||
   fail "without its feature the service stayed or the program went"
 # Wine's msiexec does not wait for the stop it asks for, so the program file the
 # service still runs from stays behind here; Windows waits (ServiceControl Wait).
